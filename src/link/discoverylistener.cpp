@@ -1,0 +1,125 @@
+#include "link/discoverylistener.h"
+
+#include "link/failure.h"
+#include "link/socket_platform.h"
+
+#include <QUdpSocket>
+
+namespace qd::link {
+
+namespace {
+
+QString couldNotBindText()
+{
+    return QStringLiteral("Could not bind socket. Address and port are already in use.");
+}
+
+// No address sharing of any kind: a port held by another program must make the bind fail, and
+// no other program may bind ours while we hold it (on Linux, SO_REUSEADDR on a UDP port lets two
+// sockets share it and split the replies between them).
+constexpr QAbstractSocket::BindMode kExclusive = QAbstractSocket::DontShareAddress;
+
+} // namespace
+
+DiscoveryListener::DiscoveryListener(QObject *parent)
+    : QObject(parent)
+    , m_ipv4(new QUdpSocket(this))
+    , m_ipv6(new QUdpSocket(this))
+{
+    // The sockets are made once and bound and closed as the listener opens and closes.
+    connect(m_ipv4, &QUdpSocket::readyRead, this, [this] { takeDatagrams(m_ipv4); });
+    connect(m_ipv6, &QUdpSocket::readyRead, this, [this] { takeDatagrams(m_ipv6); });
+}
+
+DiscoveryListener::~DiscoveryListener() = default;
+
+void DiscoveryListener::setProbeTarget(const QHostAddress &address, quint16 port)
+{
+    m_probeAddress = address;
+    m_probePort = port;
+}
+
+void DiscoveryListener::open()
+{
+    if (isActive())
+        return;
+    if (!m_ipv4->bind(QHostAddress::AnyIPv4, m_listenPort, kExclusive))
+        throw Failure(couldNotBindText());
+    // Qt allows broadcasts on UDP sockets already; the probe depends on it, so make sure.
+    if (!platform::setBroadcast(m_ipv4->socketDescriptor(), true)) {
+        m_ipv4->close();
+        throw Failure(couldNotBindText());
+    }
+    // Qt binds the IPv6 any-address as IPv6 only, so it can share the port number with the
+    // IPv4 socket. Systems without IPv6 refuse the bind; that socket is then simply missing.
+    if (!m_ipv6->bind(QHostAddress::AnyIPv6, m_ipv4->localPort(), kExclusive))
+        m_ipv6->close();
+}
+
+void DiscoveryListener::close()
+{
+    m_ipv4->close();
+    m_ipv6->close();
+}
+
+bool DiscoveryListener::isActive() const
+{
+    return m_ipv4->state() == QAbstractSocket::BoundState;
+}
+
+void DiscoveryListener::sendProbe()
+{
+    if (!isActive())
+        throw Failure(QStringLiteral("The discovery listener is not open."));
+    // Sent through the platform layer rather than QUdpSocket::writeDatagram so that a failure
+    // carries the system's error number and description.
+    static const char probe[] = { 'q', 'd' };
+    int error = 0;
+    const qint64 sent = platform::sendDatagramIPv4(m_ipv4->socketDescriptor(), probe, sizeof probe,
+                                                   m_probeAddress.toIPv4Address(), m_probePort, &error);
+    if (sent < 0)
+        throw Failure(platform::socketErrorText(error));
+}
+
+quint16 DiscoveryListener::boundPort() const
+{
+    return isActive() ? m_ipv4->localPort() : 0;
+}
+
+bool DiscoveryListener::hasIPv6Socket() const
+{
+    return m_ipv6->state() == QAbstractSocket::BoundState;
+}
+
+bool DiscoveryListener::broadcastPermitted() const
+{
+    return isActive() && platform::broadcastEnabled(m_ipv4->socketDescriptor());
+}
+
+void DiscoveryListener::takeDatagrams(QUdpSocket *socket)
+{
+    // A handler that runs the event loop must not start a second delivery; the loop below
+    // picks up whatever arrived meanwhile.
+    if (m_delivering)
+        return;
+    m_delivering = true;
+    // The handler may close the listener; stop as soon as the socket is no longer bound.
+    while (socket->state() == QAbstractSocket::BoundState && socket->hasPendingDatagrams()) {
+        const qint64 size = socket->pendingDatagramSize();
+        if (size < 1 || size > kMaxReplySize) {
+            // Empty datagrams are ignored and longer ones discarded whole, never cut to size.
+            char discard;
+            socket->readDatagram(&discard, 0);
+            continue;
+        }
+        QByteArray data(size, Qt::Uninitialized);
+        const qint64 read = socket->readDatagram(data.data(), size);
+        if (read < 1)
+            continue;
+        data.truncate(read);
+        emit replyReceived(data);
+    }
+    m_delivering = false;
+}
+
+} // namespace qd::link

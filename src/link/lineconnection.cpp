@@ -1,0 +1,249 @@
+#include "link/lineconnection.h"
+
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QHostInfo>
+
+namespace qd::link {
+
+namespace {
+
+// Texts of the link's own failures. The windows show their own messages for failed sends, so
+// these reach the user only through a connect made by hand.
+QString notConnectedText() { return QStringLiteral("Not connected."); }
+QString closedByServerText() { return QStringLiteral("Connection closed by the server."); }
+QString lineTooLongText()
+{
+    return QStringLiteral("Reply line longer than %1 bytes.").arg(LineConnection::kMaxLineLength);
+}
+
+// Host names are looked up for IPv4 addresses only; the first one is used. Literal addresses
+// are taken as they are, without a lookup.
+quint32 resolveIPv4(const QString &host)
+{
+    const QHostInfo info = QHostInfo::fromName(host);
+    if (info.error() == QHostInfo::NoError) {
+        for (const QHostAddress &address : info.addresses()) {
+            if (address.protocol() == QAbstractSocket::IPv4Protocol)
+                return address.toIPv4Address();
+        }
+    }
+    throw Failure(platform::socketErrorText(platform::hostNotFoundError()));
+}
+
+// Command words are ASCII on the wire; any other character, counted by code point, travels
+// as '?'.
+QByteArray encodeLine(const QString &word)
+{
+    QByteArray line;
+    line.reserve(word.size() + 2);
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const QChar c = word.at(i);
+        if (c.unicode() <= 0x7f) {
+            line.append(char(c.unicode()));
+            continue;
+        }
+        if (c.isHighSurrogate() && i + 1 < word.size() && word.at(i + 1).isLowSurrogate())
+            ++i;
+        line.append('?');
+    }
+    line.append("\r\n");
+    return line;
+}
+
+// One character per byte; bytes above 0x7F are not ASCII and read as U+FFFD.
+QString decodeLine(const char *data, qsizetype size)
+{
+    QString text(size, Qt::Uninitialized);
+    QChar *out = text.data();
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(data[i]);
+        out[i] = byte <= 0x7f ? QChar(byte) : QChar(QChar::ReplacementCharacter);
+    }
+    return text;
+}
+
+} // namespace
+
+LineConnection::LineConnection(QObject *parent)
+    : QObject(parent)
+{
+}
+
+LineConnection::~LineConnection()
+{
+    // Dropped without a word to the server and without an event, as at the program's end.
+    platform::closeSocket(m_socket);
+}
+
+void LineConnection::connectToServer()
+{
+    if (connectedTest())
+        throw Failure(QStringLiteral("Already connected."));
+    if (m_host.isEmpty() || m_port == 0)
+        throw Failure(QString());
+
+    m_hasObject = true;
+    m_queue.clear();
+    m_skippingLongLine = false;
+    m_closedByServer = false;
+    try {
+        const quint32 address = resolveIPv4(m_host);
+        int error = 0;
+        const platform::SocketHandle socket = platform::openTcpSocket(&error);
+        if (socket == platform::kNoSocket)
+            throw Failure(platform::socketErrorText(error));
+        error = platform::connectIPv4(socket, address, m_port, m_connectTimeoutMs);
+        if (error != 0) {
+            platform::closeSocket(socket);
+            throw Failure(platform::socketErrorText(error));
+        }
+        if (m_sendTimeoutMs > 0)
+            platform::setSendTimeout(socket, m_sendTimeoutMs);
+        m_socket = socket;
+    } catch (const Failure &) {
+        dropObject();
+        throw;
+    }
+    emit connected();
+}
+
+void LineConnection::disconnectFromServer()
+{
+    connectedTest();
+    if (!isOpen())
+        return;
+    closeOurSide();
+    emit disconnected();
+}
+
+bool LineConnection::connectedTest()
+{
+    // Take in what has arrived, so that an end of stream behind it comes to light too. The bound
+    // keeps a server that never stops sending from holding us here.
+    for (int i = 0; i < 32 && isOpen(); ++i) {
+        int error = 0;
+        if (platform::waitReadable(m_socket, 0, &error) != platform::WaitResult::Ready)
+            break;
+        if (!receiveIntoQueue(&error))
+            break;
+    }
+    return isOpen();
+}
+
+void LineConnection::writeLine(const QString &word)
+{
+    if (!m_hasObject || !isOpen())
+        throw Failure(notConnectedText());
+    // The whole line goes to the socket in one send, so that it travels in one segment; a
+    // partial send is followed by sends of the rest.
+    const QByteArray line = encodeLine(word);
+    qsizetype sent = 0;
+    while (sent < line.size()) {
+        int error = 0;
+        const qint64 n = platform::sendBytes(m_socket, line.constData() + sent, line.size() - sent, &error);
+        if (n > 0) {
+            sent += n;
+            continue;
+        }
+        if (n == 0) {
+            closeOurSide();
+            throw Failure(closedByServerText());
+        }
+        if (platform::meansConnectionLost(error))
+            closeOurSide();
+        throw Failure(platform::socketErrorText(error));
+    }
+}
+
+QString LineConnection::readLine()
+{
+    if (!m_hasObject)
+        throw Failure(notConnectedText());
+    const QDeadlineTimer deadline(m_readWaitMs);
+    // Each scan for the LF starts where the previous one stopped.
+    qsizetype scanFrom = 0;
+    for (;;) {
+        if (m_skippingLongLine && skipRestOfLongLine())
+            scanFrom = 0;
+        if (!m_skippingLongLine) {
+            const qsizetype lf = m_queue.indexOf('\n', scanFrom);
+            if (lf > kMaxLineLength) {
+                m_queue.remove(0, lf + 1);
+                throw Failure(lineTooLongText());
+            }
+            if (lf >= 0) {
+                const qsizetype length = (lf > 0 && m_queue.at(lf - 1) == '\r') ? lf - 1 : lf;
+                const QString line = decodeLine(m_queue.constData(), length);
+                m_queue.remove(0, lf + 1);
+                return line;
+            }
+            scanFrom = m_queue.size();
+            if (m_queue.size() > kMaxLineLength) {
+                // The line is too long whatever comes next. Refuse it now rather than let the
+                // queue grow, and drop the rest of it as it arrives, so that one long line costs
+                // one failed read and the lines after it read normally.
+                m_queue.clear();
+                m_skippingLongLine = true;
+                throw Failure(lineTooLongText());
+            }
+        }
+        if (!isOpen())
+            throw Failure(m_closedByServer ? closedByServerText() : notConnectedText());
+
+        int error = 0;
+        const platform::WaitResult waited = platform::waitReadable(m_socket, int(deadline.remainingTime()), &error);
+        if (waited == platform::WaitResult::TimedOut)
+            return QString();
+        if (waited == platform::WaitResult::Failed)
+            throw Failure(platform::socketErrorText(error));
+        if (!receiveIntoQueue(&error))
+            throw Failure(error == 0 ? closedByServerText() : platform::socketErrorText(error));
+    }
+}
+
+bool LineConnection::receiveIntoQueue(int *error)
+{
+    const qsizetype queued = m_queue.size();
+    m_queue.resize(queued + kReceiveChunk);
+    const qint64 n = platform::receiveBytes(m_socket, m_queue.data() + queued, kReceiveChunk, error);
+    m_queue.resize(queued + qMax<qint64>(n, 0));
+    if (n > 0)
+        return true;
+    if (n == 0) {
+        *error = 0;
+        m_closedByServer = true;
+        closeOurSide();
+    } else if (platform::meansConnectionLost(*error)) {
+        closeOurSide();
+    }
+    return false;
+}
+
+bool LineConnection::skipRestOfLongLine()
+{
+    const qsizetype lf = m_queue.indexOf('\n');
+    if (lf < 0) {
+        m_queue.clear();
+        return false;
+    }
+    m_queue.remove(0, lf + 1);
+    m_skippingLongLine = false;
+    return true;
+}
+
+void LineConnection::closeOurSide()
+{
+    platform::closeSocket(m_socket);
+    m_socket = platform::kNoSocket;
+}
+
+void LineConnection::dropObject()
+{
+    closeOurSide();
+    m_hasObject = false;
+    m_queue.clear();
+    m_skippingLongLine = false;
+}
+
+} // namespace qd::link

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "link/failure.h"
+#include "link/socket_platform.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+namespace qd::link {
+
+// The one TCP connection to the peer server (the settings window's `IdTCPClient1`).
+//
+// Everything blocks the calling thread: the connect, every write and every reply read. The
+// state follows the connection object's life: there is none at the start and after a failed
+// connect attempt; the first attempt makes one and later attempts reuse it. A connection ends
+// either by disconnectFromServer(), which raises disconnected(), or quietly, when a poll or read
+// finds it closed by the server or a write or read meets a reset; the quiet ends raise no signal.
+class LineConnection : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Reply lines longer than this (bytes before the LF) make the read fail.
+    static constexpr int kMaxLineLength = 16384;
+    // The most bytes one receive takes into the queue.
+    static constexpr int kReceiveChunk = 32768;
+
+    explicit LineConnection(QObject *parent = nullptr);
+    ~LineConnection() override;
+
+    void setHost(const QString &host) { m_host = host; }
+    QString host() const { return m_host; }
+    void setPort(quint16 port) { m_port = port; }
+    quint16 port() const { return m_port; }
+
+    // Our bound on the blocking connect. The system's own would freeze the windows for minutes
+    // when the host does not answer. 0 or less leaves it to the system.
+    void setConnectTimeoutMs(int ms) { m_connectTimeoutMs = ms; }
+    int connectTimeoutMs() const { return m_connectTimeoutMs; }
+
+    // How long one reply read waits in total for a complete line before it gives up and yields
+    // an empty line, which the reply check accepts. Never unbounded: a silent server must not
+    // hang the windows.
+    void setReadWaitMs(int ms) { m_readWaitMs = qMax(ms, 0); }
+    int readWaitMs() const { return m_readWaitMs; }
+
+    // Bound on a send that cannot hand over a single byte, e.g. to a server that has stopped
+    // reading. 0 means no bound. A send that runs into it fails and leaves the connection open.
+    void setSendTimeoutMs(int ms) { m_sendTimeoutMs = qMax(ms, 0); }
+    int sendTimeoutMs() const { return m_sendTimeoutMs; }
+
+    bool hasConnectionObject() const { return m_hasObject; }
+    bool isOpen() const { return m_socket != platform::kNoSocket; }
+    bool closedByServer() const { return m_closedByServer; }
+
+    // Throws Failure: "Already connected."; an empty text for an empty host or port 0;
+    // "Socket Error # <n>\n<description>" for a failed lookup or connect. Raises connected().
+    void connectToServer();
+
+    // Runs the connected test, then closes the connection and raises disconnected() if it was
+    // still open. Does nothing more on a connection that is not open.
+    void disconnectFromServer();
+
+    // Polls without waiting, moving arrived bytes into the receive queue; a close by the server,
+    // a reset or an abort found here closes our side without disconnected(). True while open:
+    // unread bytes do not keep a closed connection counted as connected, so that a disconnect
+    // always leaves the next connect free to open a fresh one.
+    bool connectedTest();
+
+    // Sends word + CR LF in one send (characters above U+007F travel as '?'). Throws Failure.
+    void writeLine(const QString &word);
+
+    // Takes the oldest line from the receive queue, waiting up to readWaitMs() for one to
+    // complete; yields an empty line when none did. Throws Failure.
+    QString readLine();
+
+    // The receive queue: bytes received and not yet read, in arrival order.
+    QByteArray pendingBytes() const { return m_queue; }
+
+signals:
+    void connected();
+    void disconnected();
+
+private:
+    // Appends one receive to the queue. Returns false when the connection ended (end of stream
+    // or a lost connection, our side then closed) or failed; *error holds the error, 0 for end
+    // of stream.
+    bool receiveIntoQueue(int *error);
+    void closeOurSide();
+    void dropObject();
+    // Removes bytes at the front of the queue that still belong to a line already refused as too
+    // long; true when that line's end has been reached.
+    bool skipRestOfLongLine();
+
+    QString m_host;
+    quint16 m_port = 0;
+    int m_connectTimeoutMs = 3000;
+    int m_readWaitMs = 1000;
+    int m_sendTimeoutMs = 10000;
+
+    bool m_hasObject = false;
+    platform::SocketHandle m_socket = platform::kNoSocket;
+    bool m_closedByServer = false;
+    QByteArray m_queue;
+    bool m_skippingLongLine = false;
+};
+
+} // namespace qd::link

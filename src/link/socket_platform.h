@@ -1,0 +1,70 @@
+#pragma once
+
+// The few plain socket calls the link makes itself. Everything here is the operating system's
+// socket interface and nothing else: the POSIX and Winsock differences live in
+// socket_platform.cpp alone, so a port to another system touches only that file.
+//
+// Errors are returned as the system's own error numbers (errno on POSIX, WSAGetLastError() on
+// Windows), because the user-visible failure text carries that number.
+
+#include <QtGlobal>
+#include <QString>
+
+namespace qd::link::platform {
+
+#ifdef Q_OS_WIN
+using SocketHandle = quintptr; // SOCKET
+#else
+using SocketHandle = int;
+#endif
+inline constexpr SocketHandle kNoSocket = SocketHandle(~SocketHandle(0));
+
+enum class WaitResult { Ready, TimedOut, Failed };
+
+// Error numbers that have no errno of their own or differ between systems.
+int hostNotFoundError();
+int timedOutError();
+
+// "Socket Error # <n>\n<description>", the text the user sees for a socket failure.
+QString socketErrorText(int error);
+
+// True for the errors that mean the connection is gone for good: reset, abort, shut down or
+// a broken pipe. The caller closes its side on these and leaves the connection open on any other.
+bool meansConnectionLost(int error);
+
+// A blocking IPv4 TCP socket that never raises SIGPIPE and is not inherited by child processes.
+SocketHandle openTcpSocket(int *error);
+
+// Connects to an IPv4 address (host byte order) within timeoutMs. Returns 0 or the error
+// number; a connect that does not finish in time returns timedOutError(). The socket is left in
+// blocking mode either way.
+int connectIPv4(SocketHandle socket, quint32 address, quint16 port, int timeoutMs);
+
+// Bounds a blocking send; a send that cannot hand over any byte for that long fails with
+// timedOutError(). 0 means no bound.
+bool setSendTimeout(SocketHandle socket, int timeoutMs);
+
+// One send / one receive. Return the byte count, or -1 with *error set. Interrupted calls are
+// retried here.
+qint64 sendBytes(SocketHandle socket, const char *data, qint64 size, int *error);
+qint64 receiveBytes(SocketHandle socket, char *buffer, qint64 size, int *error);
+
+// Waits until the socket has something to read (bytes, end of stream or an error). A timeout of
+// 0 polls without waiting.
+WaitResult waitReadable(SocketHandle socket, int timeoutMs, int *error);
+
+void closeSocket(SocketHandle socket);
+
+// Makes the next close send a reset instead of the orderly end of stream (SO_LINGER 0). Used
+// by the reference peer and by tests to break a connection the hard way.
+bool setAbortiveClose(qintptr socket);
+
+// Permission to send to a broadcast address (SO_BROADCAST) on a UDP socket.
+bool setBroadcast(qintptr socket, bool on);
+bool broadcastEnabled(qintptr socket);
+
+// One datagram to an IPv4 address (host byte order). Returns the byte count or -1 with *error.
+qint64 sendDatagramIPv4(qintptr socket, const char *data, qint64 size, quint32 address, quint16 port,
+                        int *error);
+
+} // namespace qd::link::platform
