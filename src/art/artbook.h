@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QColor>
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QPainterPath>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+class QPainter;
+
+namespace qd::art {
+
+struct Sign;
+
+// A sign or a piece of text turned into filled outlines, in em units (1 em = the size it is drawn at).
+struct InkShape
+{
+    QList<QPair<QPainterPath, QColor>> parts;
+    QRectF bounds; // union of the ink of all parts
+    bool isEmpty() const { return bounds.isEmpty(); }
+};
+
+// The pictures of the palette windows, loaded once from :/art/*.json and drawn as vectors at the
+// size they are shown, so they stay sharp at any screen resolution.
+class ArtBook
+{
+public:
+    static const ArtBook &instance();
+
+    bool contains(const QString &id) const;
+    QStringList ids() const;
+    QSize size(const QString &id) const;
+    // Stretches the picture to target, x and y independently.
+    void paint(QPainter &p, const QString &id, const QRectF &target) const;
+    QImage render(const QString &id, const QSize &pixels) const;
+
+    // The outlines of a sign of the sign table; empty when the word is unknown.
+    InkShape signShape(const QString &word) const;
+    // Draws a shape centred in rect, at em pixels per em or smaller when it would not fit inside
+    // rect less margin (a share of the rect's smaller side) on every side.
+    static void drawShape(QPainter &p, const InkShape &shape, const QRectF &rect, qreal em, qreal margin);
+
+    static QString musicFamily();
+    static QString textFamily();
+
+    QString loadErrors() const { return m_errors; }
+
+    struct Item;
+    struct Picture
+    {
+        QSize size;
+        QList<Item> items;
+    };
+
+private:
+    ArtBook();
+    InkShape buildShape(const Sign &sign) const;
+
+    QHash<QString, Picture> m_pictures;
+    QHash<QString, InkShape> m_signShapes;
+    QString m_errors;
+};
+
+struct ArtBook::Item
+{
+    enum Kind { Tile, Sign, Text, Ellipse, Polygon, Polyline, Line, Arc };
+    Kind kind = Tile;
+    QRectF rect;
+    QList<QPointF> points;
+    QColor fill;
+    QColor outline;
+    qreal width = 1;
+    qreal radius = 0;
+    qreal em = 0;
+    qreal margin = 0.1;
+    qreal start = 0, span = 360;
+    QString word;
+    InkShape shape; // text items: built at load
+};
+
+} // namespace qd::art
