@@ -1,0 +1,102 @@
+#include "guiharness.h"
+
+#include <palette/application.h>
+#include <palette/errorreport.h>
+#include <palette/offscreenscreen.h>
+
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QWidget>
+#include <QWindow>
+
+#include <cstring>
+#include <vector>
+
+namespace qd::test {
+
+namespace {
+QSize &currentScreen()
+{
+    static QSize size(1024, 720);
+    return size;
+}
+} // namespace
+
+QSize screenSize()
+{
+    return currentScreen();
+}
+
+int runGuiTest(int argc, char **argv, const std::function<int(int, char **)> &exec)
+{
+    std::vector<char *> args;
+    for (int i = 0; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--screen") && i + 1 < argc) {
+            currentScreen() = qd::palette::parseScreenSize(QString::fromLocal8Bit(argv[++i]));
+            if (!currentScreen().isValid())
+                qFatal("--screen needs WxH");
+            continue;
+        }
+        args.push_back(argv[i]);
+    }
+    qd::palette::useOffscreenScreen(currentScreen());
+    int count = int(args.size());
+    args.push_back(nullptr);
+    qd::palette::Application app(count, args.data());
+    qd::windows::loadLookSet();
+    return exec(count, args.data());
+}
+
+void tap(QWidget *window, const QPointF &windowPixel)
+{
+    QWindow *handle = window->windowHandle();
+    Q_ASSERT(handle);
+    const QPoint p = windowPixel.toPoint();
+    QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, p);
+    QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, p);
+}
+
+void tapCentre(QWidget *window, const QRectF &windowRect)
+{
+    tap(window, windowRect.center());
+}
+
+void hoverAt(QWidget *window, const QPointF &windowPixel)
+{
+    QTest::mouseMove(window->windowHandle(), windowPixel.toPoint());
+}
+
+MessageCapture::MessageCapture()
+    : m_texts(std::make_shared<QStringList>())
+{
+    auto texts = m_texts;
+    qd::palette::setMessageObserver([texts](QMessageBox *box) {
+        texts->append(box->text());
+        QTimer::singleShot(0, box, &QMessageBox::accept);
+    });
+}
+
+MessageCapture::~MessageCapture()
+{
+    qd::palette::setMessageObserver({});
+}
+
+qd::windows::LinkSettings loopbackSettings(quint16 probePort, quint16 listenPort)
+{
+    qd::windows::LinkSettings s;
+    s.probeTarget = QHostAddress(QHostAddress::LocalHost);
+    s.probePort = probePort;
+    s.listenPort = listenPort;
+    return s;
+}
+
+quint16 freeUdpPort()
+{
+    QUdpSocket socket;
+    socket.bind(QHostAddress(QHostAddress::LocalHost), 0);
+    return socket.localPort();
+}
+
+} // namespace qd::test

@@ -1,0 +1,67 @@
+#pragma once
+
+// Shared pieces of the GUI tests: a main() that lays the windows out for a chosen screen
+// size, real mouse input at window pixel coordinates, capture of modal message boxes,
+// and the window set of a run wired to loopback.
+
+#include <program.h>
+
+#include <QPointF>
+#include <QRectF>
+#include <QSize>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QObject;
+class QWidget;
+
+namespace qd::test {
+
+// The screen the test process runs on; set from `--screen WxH` (default 1024x720).
+QSize screenSize();
+
+// Runs a QtTest object on the offscreen platform with one screen of the size given by
+// `--screen WxH`, after loading the look set as the program does.
+int runGuiTest(int argc, char **argv, const std::function<int(int, char **)> &exec);
+
+// A press and a release at a point of the window, in window pixels, delivered through
+// the window system exactly as a mouse or a finger would deliver it.
+void tap(QWidget *window, const QPointF &windowPixel);
+void tapCentre(QWidget *window, const QRectF &windowRect);
+// Moves the pointer onto a point of the window (and off it with an invalid point).
+void hoverAt(QWidget *window, const QPointF &windowPixel);
+
+// Records every modal message box the program shows and dismisses it as soon as its
+// loop runs, as a user tapping OK would.
+class MessageCapture
+{
+public:
+    MessageCapture();
+    ~MessageCapture();
+    QStringList texts() const { return *m_texts; }
+    int count() const { return int(m_texts->size()); }
+    void clear() { m_texts->clear(); }
+
+private:
+    std::shared_ptr<QStringList> m_texts;
+};
+
+// Loopback settings: discovery probes go to a port of the test's choosing on 127.0.0.1
+// and the listener takes a free port, so nothing leaves the machine.
+qd::windows::LinkSettings loopbackSettings(quint16 probePort = 9, quint16 listenPort = 0);
+
+// A free TCP or UDP port on loopback at the time of the call.
+quint16 freeUdpPort();
+
+} // namespace qd::test
+
+#define QD_GUI_TEST_MAIN(TestObject)                                                                                   \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        return qd::test::runGuiTest(argc, argv, [](int c, char **v) {                                                  \
+            TestObject test;                                                                                           \
+            return QTest::qExec(&test, c, v);                                                                          \
+        });                                                                                                            \
+    }
