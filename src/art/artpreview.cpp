@@ -4,6 +4,7 @@
 //   artpreview OUTDIR [id[:WxH] ...]   pictures (all of them at 4x when no id is given)
 //   artpreview --signs FILE.png        every sign of the sign table in a labelled grid
 //   artpreview --metrics FILE.json     glyph ink boxes in font units (1000 per em, y down)
+//   artpreview --collage FILE.png id:WxH ...   the pictures one below the other on panel grey
 
 #include "art/artbook.h"
 #include "art/signtable.h"
@@ -100,6 +101,26 @@ int main(int argc, char **argv)
     if (args.isEmpty()) {
         err << "usage: artpreview OUTDIR [id[:WxH] ...] | --signs FILE.png | --metrics FILE.json" << Qt::endl;
         return 2;
+    }
+    if (args.size() > 2 && args.at(0) == u"--collage") {
+        QList<QPair<QString, QSize>> parts;
+        QSize total(0, 0);
+        for (const QString &spec : args.mid(2)) {
+            const QString wh = spec.section(u':', 1);
+            const QSize size(wh.section(u'x', 0, 0).toInt(), wh.section(u'x', 1).toInt());
+            parts.append({spec.section(u':', 0, 0), size});
+            total = QSize(qMax(total.width(), size.width()), total.height() + size.height() + 12);
+        }
+        QImage img(total + QSize(24, 12), QImage::Format_ARGB32_Premultiplied);
+        img.fill(QColor(0xd6, 0xd6, 0xd6));
+        QPainter p(&img);
+        int y = 12;
+        for (const auto &[id, size] : parts) {
+            book.paint(p, id, QRectF(QPointF(12, y), QSizeF(size)));
+            y += size.height() + 12;
+        }
+        p.end();
+        return img.save(args.at(1)) ? 0 : 1;
     }
     QDir().mkpath(args.at(0));
     QStringList ids = args.mid(1);

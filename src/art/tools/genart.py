@@ -834,7 +834,7 @@ def gorgo_fill(n):
 ARTS.append(panel('gorgo', 592, 70, (8, 18, 592, 70),
                   grid_keys(rows, [10, 54, 100, 146, 190, 238, 284, 328, 374, 420, 466, 510, 558], [16, 52], 41, 37,
                             {'xr11': {'x': 464}, 'xr14': {'x': 556}}),
-                  gorgo_fill, em=58, margin=0.08))
+                  gorgo_fill, em=110, margin=0.08))
 
 # Modulation signs (fthores)
 frows = [['ft8', 'ft7', 'ft6', 'ft5', 'ft13', 'ft14', 'ft15', 'ft16', 'ft19', 'ft20', None],
@@ -846,24 +846,24 @@ fcol = {'ft8': '#bfe2ff', 'ft7': '#bfe2ff', 'ft6': '#bfe2ff', 'ft5': '#bfe2ff', 
 ARTS.append(panel('fthores', 449, 70, (8, 18, 592, 70),
                   grid_keys(frows, [10, 62, 116, 170, 224, 276, 330, 386, 440, 494, 548], [16, 52], 50, 37,
                             {'ft2': {'x': 64}, 'ft9': {'x': 222}}),
-                  lambda n: fcol[n], em=60, margin=0.08))
+                  lambda n: fcol[n], em=85, margin=0.08))
 
 # Modal signatures
 mk = [('m1', 6, 16, 33, 42), ('m2', 40, 16, 35, 42)] + [(n, x, 16, 33, 42) for n, x in
                                                         zip(['m3', 'm4', 'm5', 'm6', 'm7', 'm8'], [76, 110, 144, 180, 214, 250])]
-ARTS.append(panel('martyries1', 373, 51, (4, 14, 281, 45), mk, lambda n: '#e4e4e4', em=70, margin=0.1,
-                  ems={'m8': 90}))
+ARTS.append(panel('martyries1', 373, 51, (4, 14, 281, 45), mk, lambda n: '#e4e4e4', em=190, margin=0.14,
+                  ems={'m8': 70}))
 ok = []
 for n, x in zip(['o1', 'o2', 'o3', 'o4', 'o5', 'o6', 'o7', 'o8', 'o9'], [4, 34, 64, 94, 124, 154, 184, 220, 252]):
     w = 29 if n in ('o1', 'o2') else (35 if n == 'o7' else 31)
     ok.append((n, x, 16, w, 42))
-ARTS.append(panel('martyries2', 282, 43, (2, 14, 282, 43), ok, lambda n: '#ffffff', em=70, margin=0.08,
-                  ems={'o5': 45}))
+ARTS.append(panel('martyries2', 282, 43, (2, 14, 282, 43), ok, lambda n: '#ffffff', em=95, margin=0.08,
+                  ems={'o5': 60}))
 
 # Bar lines
 dk = [('di4', 2, 18, 30, 39), ('di3', 34, 18, 31, 39), ('di2', 66, 18, 31, 39), ('di1', 98, 18, 31, 39), ('di5', 130, 18, 33, 39)]
 a = panel('diastoles', 146, 35, (2, 18, 161, 41), dk, lambda n: '#fff07c' if n in ('di4', 'di3') else '#c9f07a',
-          em=44, margin=0.12)
+          em=44, margin=0.12, ems={'di4': 110, 'di3': 110})
 t = tiles_for(dk, (2, 18, 161, 41), 146, 35)['di3']
 a.items.append({'type': 'line', 'points': [[t[0] + 4, t[1] + t[3] - 4], [t[0] + t[2] - 4, t[1] + t[3] - 4]],
                 'color': '#8c8c8c', 'width': 1.5})
@@ -876,7 +876,7 @@ ARTS.append(panel('ison2', 143, 28, (8, 16, 143, 45), [('l1', 12, 16, 43, 42), (
 # Yfesi
 ARTS.append(panel('yfesi', 255, 36, (4, 16, 265, 41),
                   [(n, x, 16, 41, 42) for n, x in zip(['sa1', 'sa2', 'sa3', 'sa4', 'sa5', 'sa6'], [6, 49, 94, 138, 182, 224])],
-                  lambda n: '#ffffff', em=60, margin=0.1))
+                  lambda n: '#ffffff', em=110, margin=0.1))
 
 # Tempo
 ARTS.append(panel('xronikiagogi1', 261, 39, (6, 18, 261, 47),
