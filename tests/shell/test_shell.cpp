@@ -32,6 +32,16 @@ QSizeF expectedScale(QSize screen)
 {
     return QSizeF(float(screen.width() / 1024.0), float(screen.height() / 720.0));
 }
+
+// The factors are exact float values: compare them exactly, not fuzzily.
+#define QD_COMPARE_SCALE(actual, expected)                                                                             \
+    do {                                                                                                               \
+        const QSizeF a_ = (actual), e_ = (expected);                                                                   \
+        QVERIFY2(a_.width() == e_.width() && a_.height() == e_.height(),                                               \
+                 qPrintable(QStringLiteral("scale %1 x %2, expected %3 x %4")                                          \
+                                .arg(a_.width(), 0, 'g', 17).arg(a_.height(), 0, 'g', 17)                              \
+                                .arg(e_.width(), 0, 'g', 17).arg(e_.height(), 0, 'g', 17)));                           \
+    } while (false)
 } // namespace
 
 class ShellTest : public QObject
@@ -62,7 +72,7 @@ private slots:
         QVERIFY(!FormMartyries->isVisible());
         QVERIFY(!FormDiafora->isVisible());
         QVERIFY(!moveform->isVisible());
-        QCOMPARE(MainClient->rootScale(), expectedScale(qd::test::screenSize()));
+        QD_COMPARE_SCALE(MainClient->rootScale(), expectedScale(qd::test::screenSize()));
         QCOMPARE(MainClient->windowTitle(), QStringLiteral("QD Client V 2.0"));
     }
 
@@ -99,8 +109,7 @@ private slots:
         // A window that is not full screen is scaled by its outer size all the same.
         FormDiafora->resize(outer);
         FormDiafora->FormActivate();
-        QCOMPARE(FormDiafora->rootScale().width(), sx);
-        QCOMPARE(FormDiafora->rootScale().height(), sy);
+        QD_COMPARE_SCALE(FormDiafora->rootScale(), QSizeF(sx, sy));
         const int layouts = FormDiafora->layoutCount();
         FormDiafora->FormActivate();
         QCOMPARE(FormDiafora->layoutCount(), layouts);
@@ -166,7 +175,7 @@ private slots:
         const int activations = MainClient->activationCount();
         qd::test::tapCentre(FormMartyries, FormMartyries->controlRect(QStringLiteral("Button1")));
         QVERIFY(MainClient->activationCount() > activations);
-        QCOMPARE(MainClient->rootScale(), expectedScale(qd::test::screenSize()));
+        QD_COMPARE_SCALE(MainClient->rootScale(), expectedScale(qd::test::screenSize()));
         QTRY_VERIFY(MainClient->isActiveWindow());
     }
 
