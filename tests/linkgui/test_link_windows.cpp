@@ -1,0 +1,354 @@
+// The server link as the windows use it, against the real reference peer over loopback:
+// the settings window's toggle and log, the main window's send with its reply rule, the
+// side sends, and what each outcome leaves behind.
+
+#include <guiharness.h>
+#include <peerprocess.h>
+
+#include <QD_client.h>
+#include <Unit1.h>
+#include <diafora.h>
+#include <martyries.h>
+#include <taktopoihsi.h>
+
+#include <palette/windowset.h>
+
+#include <link/lineconnection.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTcpServer>
+#include <QTest>
+
+using qd::palette::WindowSet;
+using qd::test::MessageCapture;
+
+namespace {
+const QString mainMessage = QStringLiteral("Πρόβλημα!!! Δεν υπάρχει σύνδεση με τον Server QD");
+const QString sideMessage = QStringLiteral("Πρόβλημα! Δεν υπάρχει σύνδεση με τον Server QD");
+const QString connectedLine = QStringLiteral("Client connected with server");
+const QString disconnectedLine = QStringLiteral("Client disconnected from server");
+} // namespace
+
+class LinkWindowsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_program = std::make_unique<qd::windows::Program>(qd::test::loopbackSettings());
+        m_program->start();
+        QTRY_VERIFY(MainClient->isActiveWindow());
+    }
+    void cleanup()
+    {
+        m_program.reset();
+        m_peer.reset();
+    }
+
+    void toggleCycleWithLogLines()
+    {
+        startPeer();
+        MessageCapture messages;
+        clientForm->Timer1->stop();
+        toggle();
+        QVERIFY(clientForm->IdTCPClient1->isOpen());
+        QCOMPARE(log(), QStringList{connectedLine});
+        QVERIFY(MainClient->indicatorConnected());
+        // A connect by hand leaves the discovery timer as it was.
+        QVERIFY(!clientForm->discoveryRunning());
+
+        toggle();
+        QVERIFY(!clientForm->IdTCPClient1->isOpen());
+        QCOMPARE(log(), (QStringList{connectedLine, disconnectedLine}));
+        QVERIFY(!MainClient->indicatorConnected());
+        QVERIFY(clientForm->discoveryRunning());
+
+        toggle();
+        QVERIFY(clientForm->IdTCPClient1->isOpen());
+        QCOMPARE(log(), (QStringList{connectedLine, disconnectedLine, connectedLine}));
+        QCOMPARE(messages.count(), 0);
+    }
+
+    void toggleFailuresReachTheErrorReport_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("refused") << "127.0.0.1" << "<closed>" << "Socket Error # 111\nConnection refused.";
+        QTest::newRow("not an integer") << "127.0.0.1" << "60a0" << "'60a0' is not a valid integer value.";
+        QTest::newRow("port 0") << "127.0.0.1" << "0" << "";
+        QTest::newRow("empty host") << "" << "6000" << "";
+        // A port the user never typed must not be connected to: 70000 is refused, not cut to 4464.
+        QTest::newRow("port 70000") << "127.0.0.1" << "70000" << "'70000' is not a valid port number (1 to 65535).";
+        QTest::newRow("port 65536") << "127.0.0.1" << "65536" << "'65536' is not a valid port number (1 to 65535).";
+        QTest::newRow("negative port") << "127.0.0.1" << "-1" << "'-1' is not a valid port number (1 to 65535).";
+    }
+    void toggleFailuresReachTheErrorReport()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, port);
+        QFETCH(QString, shown);
+        if (port == QLatin1String("<closed>"))
+            port = QString::number(closedTcpPort());
+        MessageCapture messages;
+        clientForm->Edit2->setText(host);
+        clientForm->Edit3->setText(port);
+        showSettingsAndTap(QStringLiteral("CornerButton1"));
+        QCOMPARE(messages.texts(), QStringList{shown});
+        QVERIFY(!clientForm->IdTCPClient1->isOpen());
+        QVERIFY(log().isEmpty());
+        QVERIFY(!MainClient->indicatorConnected());
+    }
+
+    // Which reply lines the main window's send accepts. The peer answers every line with the
+    // given text and LF.
+    void replyRule_data()
+    {
+        QTest::addColumn<QStringList>("peerArgs");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("ok LF") << QStringList{QStringLiteral("--mode"), QStringLiteral("ok")} << true;
+        QTest::newRow("ok CR LF") << rejectWith(QStringLiteral("ok\r")) << true;
+        QTest::newRow("CR LF alone") << rejectWith(QStringLiteral("\r")) << true;
+        QTest::newRow("LF alone") << QStringList{QStringLiteral("--mode"), QStringLiteral("empty")} << true;
+        QTest::newRow("OK") << rejectWith(QStringLiteral("OK")) << false;
+        QTest::newRow("ok space") << rejectWith(QStringLiteral("ok ")) << false;
+        QTest::newRow("ok CR CR LF") << rejectWith(QStringLiteral("ok\r\r")) << false;
+        QTest::newRow("no") << rejectWith(QStringLiteral("no")) << false;
+    }
+    void replyRule()
+    {
+        QFETCH(QStringList, peerArgs);
+        QFETCH(bool, accepted);
+        startPeer(peerArgs);
+        connectByHand();
+        clientForm->Timer1->stop();
+        MessageCapture messages;
+        tapMain(QStringLiteral("a15"));
+        QVERIFY(m_peer->waitForWords(1));
+        QCOMPARE(m_peer->receivedWords(), QStringList{QStringLiteral("a15")});
+        QCOMPARE(clientForm->Label1->text(), QStringLiteral("x"));
+        if (accepted) {
+            QCOMPARE(messages.count(), 0);
+            QVERIFY(clientForm->IdTCPClient1->isOpen());
+            QVERIFY(MainClient->indicatorConnected());
+            QVERIFY(!clientForm->discoveryRunning());
+            QCOMPARE(log(), QStringList{connectedLine});
+        } else {
+            QCOMPARE(messages.texts(), QStringList{sideMessage});
+            QVERIFY(!clientForm->IdTCPClient1->isOpen());
+            QVERIFY(!MainClient->indicatorConnected());
+            QVERIFY(clientForm->discoveryRunning());
+            QCOMPARE(log(), (QStringList{connectedLine, disconnectedLine}));
+        }
+    }
+
+    void overlongReplyLineFailsTheRead()
+    {
+        startPeer(rejectWith(QString(16385, QLatin1Char('o'))));
+        connectByHand();
+        clientForm->Timer1->stop();
+        MessageCapture messages;
+        tapMain(QStringLiteral("a15"));
+        QCOMPARE(messages.texts(), QStringList{mainMessage});
+        QVERIFY(!MainClient->indicatorConnected());
+        QVERIFY(clientForm->discoveryRunning());
+        QCOMPARE(clientForm->Label1->text(), QStringLiteral("ok"));
+    }
+
+    void closeByServerFoundByTheNextMainTap()
+    {
+        startPeer({QStringLiteral("--mode"), QStringLiteral("close-after"), QStringLiteral("1")});
+        connectByHand();
+        clientForm->Timer1->stop();
+        MessageCapture messages;
+        tapMain(QStringLiteral("a15"));
+        QCOMPARE(messages.count(), 0);
+        // The client does not watch the connection: it still counts itself connected.
+        QVERIFY(MainClient->indicatorConnected());
+        tapMain(QStringLiteral("a16"));
+        QCOMPARE(messages.texts(), QStringList{mainMessage});
+        QVERIFY(!clientForm->IdTCPClient1->isOpen());
+        QVERIFY(!MainClient->indicatorConnected());
+        QVERIFY(clientForm->discoveryRunning());
+        QCOMPARE(log(), QStringList{connectedLine});
+        // With nothing left unread, the toggle finds the connection closed and connects anew.
+        toggle();
+        QVERIFY(clientForm->IdTCPClient1->isOpen());
+        QCOMPARE(log(), (QStringList{connectedLine, connectedLine}));
+    }
+
+    void sideSendAfterACloseFailsLater()
+    {
+        startPeer({QStringLiteral("--mode"), QStringLiteral("close-after"), QStringLiteral("1")});
+        connectByHand();
+        MessageCapture messages;
+        tapMain(QStringLiteral("a15"));
+        QVERIFY(m_peer->waitForWords(1));
+        QTest::qWait(200);
+        // The first write after the close may still be taken by the socket; a later one fails.
+        for (int i = 0; i < 5 && messages.count() == 0; ++i) {
+            FormMartyries->kataxorisi(namedObject(QStringLiteral("ark1")));
+            QTest::qWait(50);
+        }
+        QCOMPARE(messages.texts(), QStringList{sideMessage});
+        // A side failure changes nothing else.
+        QVERIFY(MainClient->indicatorConnected());
+        QCOMPARE(log(), QStringList{connectedLine});
+    }
+
+    void sideSendsLeaveRepliesQueuedForTheMainWindow()
+    {
+        startPeer();
+        connectByHand();
+        MessageCapture messages;
+        FormDiafora->kataxorisi(namedObject(QStringLiteral("par4")));
+        FormMartyries->kataxorisi(namedObject(QStringLiteral("mh9")));
+        QVERIFY(m_peer->waitForWords(2));
+        tapMain(QStringLiteral("a15"));
+        QVERIFY(m_peer->waitForWords(3));
+        QCOMPARE(m_peer->receivedWords(), (QStringList{QStringLiteral("par4"), QStringLiteral("mh9"), QStringLiteral("a15")}));
+        // The main read took the oldest line; the two newer replies wait their turn.
+        QTRY_COMPARE(pendingLines(), 2);
+        QCOMPARE(messages.count(), 0);
+    }
+
+    void noConnectionYet_data()
+    {
+        QTest::addColumn<QString>("send");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("restartsDiscovery");
+        QTest::newRow("main key") << "main" << mainMessage << true;
+        QTest::newRow("modal-signature key") << "martyries" << sideMessage << false;
+        QTest::newRow("miscellaneous key") << "diafora" << sideMessage << false;
+        QTest::newRow("arrange key") << "arrange" << mainMessage << true;
+    }
+    void noConnectionYet()
+    {
+        QFETCH(QString, send);
+        QFETCH(QString, message);
+        QFETCH(bool, restartsDiscovery);
+        clientForm->Timer1->stop();
+        MainClient->switchToConnected(); // so that a switch to searching shows
+        MessageCapture messages;
+        if (send == QLatin1String("main"))
+            MainClient->kataxorisi(namedObject(QStringLiteral("a15")));
+        else if (send == QLatin1String("martyries"))
+            FormMartyries->kataxorisi(namedObject(QStringLiteral("ark1")));
+        else if (send == QLatin1String("diafora"))
+            FormDiafora->kataxorisi(namedObject(QStringLiteral("en1")));
+        else
+            moveform->SpeedButton25Click(namedObject(QStringLiteral("SpeedButton7")));
+        QCOMPARE(messages.texts(), QStringList{message});
+        QCOMPARE(clientForm->discoveryRunning(), restartsDiscovery);
+        QCOMPARE(MainClient->indicatorConnected(), !restartsDiscovery);
+    }
+
+    void arrangeWindowSendsMoveClient()
+    {
+        startPeer();
+        connectByHand();
+        MessageCapture messages;
+        tapMain(QStringLiteral("SpeedButton2"));
+        QVERIFY(moveform->isVisible());
+        QVERIFY(m_peer->waitForWords(1));
+        QCOMPARE(pendingLines(), 0); // the opening send read its reply
+        qd::test::tapCentre(moveform, moveform->controlRect(QStringLiteral("SpeedButton7")));
+        qd::test::tapCentre(moveform, moveform->controlRect(QStringLiteral("Button1")));
+        QVERIFY(!moveform->isVisible());
+        QVERIFY(m_peer->waitForWords(3));
+        QTRY_COMPARE(pendingLines(), 1); // the closing send reads none
+        tapMain(QStringLiteral("SpeedButton2"));
+        moveform->close(); // as the window system would close it
+        QVERIFY(m_peer->waitForWords(5));
+        QCOMPARE(m_peer->receivedWords(), (QStringList{QStringLiteral("move_client"), QStringLiteral("SpeedButton7"),
+                                                       QStringLiteral("move_client"), QStringLiteral("move_client"),
+                                                       QStringLiteral("move_client")}));
+        QCOMPARE(messages.count(), 0);
+    }
+
+    void arrangeWindowShownEvenWhenTheOpeningSendFails()
+    {
+        MessageCapture messages;
+        tapMain(QStringLiteral("SpeedButton2"));
+        QVERIFY(moveform->isVisible());
+        QCOMPARE(messages.texts(), QStringList{mainMessage});
+        qd::test::tapCentre(moveform, moveform->controlRect(QStringLiteral("Button1")));
+        QVERIFY(!moveform->isVisible());
+        QCOMPARE(messages.texts(), (QStringList{mainMessage, sideMessage}));
+    }
+
+    void offClosesTheConnectionWithoutAWord()
+    {
+        startPeer();
+        connectByHand();
+        tapMain(QStringLiteral("off"));
+        QVERIFY(WindowSet::instance().quitRequested());
+        m_program.reset();
+        QTest::qWait(100);
+        QCOMPARE(m_peer->receivedWords(), QStringList{});
+    }
+
+private:
+    static QStringList rejectWith(const QString &text)
+    {
+        return {QStringLiteral("--mode"), QStringLiteral("reject"), QStringLiteral("--reject-text"), text};
+    }
+    void startPeer(const QStringList &args = {})
+    {
+        m_peer = std::make_unique<PeerProcess>();
+        QStringList all{QStringLiteral("--no-discovery")};
+        all += args;
+        QVERIFY2(m_peer->start(all), qPrintable(m_peer->errorString()));
+    }
+    void connectByHand()
+    {
+        toggle();
+        QVERIFY(clientForm->IdTCPClient1->isOpen());
+    }
+    void toggle()
+    {
+        if (m_peer) {
+            clientForm->Edit2->setText(QStringLiteral("127.0.0.1"));
+            clientForm->Edit3->setText(QString::number(m_peer->tcpPort()));
+        }
+        showSettingsAndTap(QStringLiteral("CornerButton1"));
+    }
+    void showSettingsAndTap(const QString &control)
+    {
+        WindowSet::instance().show(clientForm);
+        qd::test::tapCentre(clientForm, clientForm->controlRect(control));
+        WindowSet::instance().close(clientForm);
+    }
+    void tapMain(const QString &control) { qd::test::tapCentre(MainClient, MainClient->controlRect(control)); }
+    QStringList log() const
+    {
+        const QString text = clientForm->Memo1->toPlainText();
+        return text.isEmpty() ? QStringList{} : text.split(QLatin1Char('\n'));
+    }
+    int pendingLines() const
+    {
+        clientForm->IdTCPClient1->connectedTest();
+        return int(clientForm->IdTCPClient1->pendingBytes().count('\n'));
+    }
+    QObject *namedObject(const QString &name)
+    {
+        m_named.setObjectName(name);
+        return &m_named;
+    }
+    static quint16 closedTcpPort()
+    {
+        QTcpServer server;
+        server.listen(QHostAddress::LocalHost, 0);
+        return server.serverPort();
+    }
+
+    QObject m_named;
+    std::unique_ptr<PeerProcess> m_peer;
+    std::unique_ptr<qd::windows::Program> m_program;
+};
+
+QD_GUI_TEST_MAIN(LinkWindowsTest)
+#include "test_link_windows.moc"
