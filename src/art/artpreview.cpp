@@ -5,6 +5,9 @@
 //   artpreview --signs FILE.png        every sign of the sign table in a labelled grid
 //   artpreview --metrics FILE.json     glyph ink boxes in font units (1000 per em, y down)
 //   artpreview --collage FILE.png id:WxH ...   the pictures one below the other on panel grey
+//   artpreview --window DESCRIPTION.json FILE.png WxH [--all]   a window's panels and pictures as
+//              laid out on a screen of that size, with each key's disc outlined in red; --all also
+//              draws the panels hidden at start
 
 #include "art/artbook.h"
 #include "art/signtable.h"
@@ -62,6 +65,79 @@ int dumpMetrics(const QString &file)
     return 0;
 }
 
+// Draws the panels, pictures and keys of a window description, to check that keys lie over
+// their tiles on a real screen size.
+int windowSheet(const QString &description, const QString &file, const QSize &screen, bool all)
+{
+    QFile f(description);
+    if (!f.open(QIODevice::ReadOnly))
+        return 1;
+    const QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
+    QImage img(screen, QImage::Format_ARGB32_Premultiplied);
+    img.fill(QColor(0xf0, 0xf0, 0xf0));
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QHash<QString, QTransform> place;
+    QHash<QString, bool> shown;
+    const bool scaled = root.value(u"scaled").toBool(true);
+    const auto rectOf = [](const QJsonValue &v) {
+        const QJsonArray a = v.toArray();
+        return QRectF(a.at(0).toDouble(), a.at(1).toDouble(), a.at(2).toDouble(), a.at(3).toDouble());
+    };
+    for (const QJsonValue &cv : root.value(u"controls").toArray()) {
+        const QJsonObject c = cv.toObject();
+        const QString kind = c.value(u"kind").toString();
+        const QString parent = c.value(u"parent").toString();
+        const QTransform base = place.value(parent);
+        const bool parentShown = parent.isEmpty() || shown.value(parent, false);
+        const bool visible = parentShown && (all || c.value(u"visible").toBool(true));
+        if (kind == u"keys") {
+            if (!visible)
+                continue;
+            const QJsonArray size = c.value(u"size").toArray();
+            for (const QJsonValue &kv : c.value(u"keys").toArray()) {
+                const QJsonArray k = kv.toArray();
+                const QRectF r(k.at(1).toDouble(), k.at(2).toDouble(), k.size() > 3 ? k.at(3).toDouble() : size.at(0).toDouble(),
+                               k.size() > 4 ? k.at(4).toDouble() : size.at(1).toDouble());
+                p.setTransform(base);
+                p.setPen(QPen(QColor(255, 0, 0, 160), 0));
+                p.setBrush(Qt::NoBrush);
+                p.drawEllipse(r);
+            }
+            continue;
+        }
+        const QRectF r = rectOf(c.value(u"rect"));
+        QPointF scale(1, 1);
+        const QJsonArray sa = c.value(u"scale").toArray();
+        if (sa.size() == 2)
+            scale = QPointF(sa.at(0).toDouble(), sa.at(1).toDouble());
+        const QString name = c.value(u"name").toString();
+        if (name == u"Panel1" && scaled)
+            scale = QPointF(screen.width() / 1024.0, screen.height() / 720.0);
+        QTransform t;
+        t.translate(r.x(), r.y());
+        t.scale(scale.x(), scale.y());
+        place.insert(name, t * base);
+        shown.insert(name, visible);
+        if (!visible)
+            continue;
+        p.setTransform(base);
+        if (kind == u"panel" && name != u"Panel1") {
+            p.setPen(QPen(QColor(0x9c, 0x9c, 0x9c), 0));
+            p.setBrush(QColor(0xd6, 0xd6, 0xd6));
+            p.drawRoundedRect(QRectF(r.topLeft(), QSizeF(r.width() * scale.x(), r.height() * scale.y())), 5, 5);
+        } else if (kind == u"picture") {
+            const QRectF target(r.topLeft(), QSizeF(r.width() * scale.x(), r.height() * scale.y()));
+            // Paint without the painter's scale so the picture is drawn at device resolution.
+            const QRectF device = base.mapRect(target);
+            p.resetTransform();
+            ArtBook::instance().paint(p, c.value(u"art").toString(), device);
+        }
+    }
+    p.end();
+    return img.save(file) ? 0 : 1;
+}
+
 int signSheet(const QString &file)
 {
     const ArtBook &book = ArtBook::instance();
@@ -101,6 +177,11 @@ int main(int argc, char **argv)
     if (args.isEmpty()) {
         err << "usage: artpreview OUTDIR [id[:WxH] ...] | --signs FILE.png | --metrics FILE.json" << Qt::endl;
         return 2;
+    }
+    if (args.size() >= 4 && args.at(0) == u"--window") {
+        const QString wh = args.at(3);
+        return windowSheet(args.at(1), args.at(2), QSize(wh.section(u'x', 0, 0).toInt(), wh.section(u'x', 1).toInt()),
+                           args.contains(QStringLiteral("--all")));
     }
     if (args.size() > 2 && args.at(0) == u"--collage") {
         QList<QPair<QString, QSize>> parts;

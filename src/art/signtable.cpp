@@ -103,7 +103,19 @@ const SignTable &SignTable::instance()
             t.m_error = QStringLiteral("signs: cannot open :/signs.json");
             return t;
         }
-        return fromJson(f.readAll());
+        SignTable t = fromJson(f.readAll());
+        // The side palettes' words live in a file of their own; they follow the main window's.
+        QFile side(QStringLiteral(":/signs-side.json"));
+        if (side.open(QIODevice::ReadOnly)) {
+            const SignTable more = fromJson(side.readAll());
+            t.m_error += more.m_error;
+            for (const Sign &s : more.m_signs) {
+                if (!t.m_byWord.contains(s.word))
+                    t.m_byWord.insert(s.word, t.m_signs.size());
+                t.m_signs.append(s);
+            }
+        }
+        return t;
     }();
     return table;
 }
