@@ -221,7 +221,7 @@ def text_sign(text, color=BLACK, font='text'):
 def lambda_over_pi():
     c = Comp()
     pb = c.add('π', font='text')
-    c.place('λ', pb, 'above', gap=-40, scale=0.62, font='text', align=0.5)
+    c.place('λ', pb, 'above', gap=20, scale=0.62, font='text', align=0.5)
     return c
 
 
