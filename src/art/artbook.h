@@ -25,7 +25,8 @@ struct InkShape
 };
 
 // The pictures of the palette windows, loaded once from :/art/*.json and drawn as vectors at the
-// size they are shown, so they stay sharp at any screen resolution.
+// size they are shown, so they stay sharp at any screen resolution. The first call to instance()
+// registers the bundled fonts, so it needs the QGuiApplication to exist.
 class ArtBook
 {
 public:

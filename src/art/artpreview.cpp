@@ -30,9 +30,10 @@ namespace {
 QJsonObject metricsOf(const QString &resource, const QString &chars, bool byHex)
 {
     QFile f(resource);
-    f.open(QIODevice::ReadOnly);
-    const QRawFont font(f.readAll(), 1000, QFont::PreferNoHinting);
     QJsonObject out;
+    if (!f.open(QIODevice::ReadOnly))
+        return out;
+    const QRawFont font(f.readAll(), 1000, QFont::PreferNoHinting);
     for (char32_t c : chars.toUcs4()) {
         const QString s = QString::fromUcs4(&c, 1);
         if (!font.supportsCharacter(c))

@@ -221,8 +221,7 @@ void TestArtBook::signsDrawInk()
     QFETCH(QString, word);
     static QRawFont music = [] {
         QFile f(QStringLiteral(":/fonts/NotoMusic-Regular.ttf"));
-        f.open(QIODevice::ReadOnly);
-        return QRawFont(f.readAll(), 100);
+        return f.open(QIODevice::ReadOnly) ? QRawFont(f.readAll(), 100) : QRawFont();
     }();
     QVERIFY(music.isValid());
     const auto *sign = SignTable::instance().find(word);
