@@ -1,0 +1,10 @@
+#include "describeword.h"
+
+namespace qd::peer {
+
+QString describeWord(const QString &word)
+{
+    return word;
+}
+
+} // namespace qd::peer
