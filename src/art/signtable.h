@@ -29,7 +29,7 @@ struct Sign
 };
 
 // The command words of the palette keys with the sign each one stands for, loaded once from
-// :/signs.json.
+// :/signs.json (main window) and :/signs-side.json (side windows).
 class SignTable
 {
 public:

@@ -113,6 +113,10 @@ void TestSignTable::bundledTableHasTheMainWindowWords()
     QCOMPARE(expected.size(), 214);
     QCOMPARE(QSet<QString>(words.begin(), words.end()), expected);
 
+    // Words shared with the arrange window name the main window's sign.
+    QCOMPARE(t.find(QStringLiteral("SpeedButton25"))->window, QStringLiteral("MainClient"));
+    QCOMPARE(t.find(QStringLiteral("SpeedButton31"))->window, QStringLiteral("MainClient"));
+
     for (const QString &w : words) {
         const auto *s = t.find(QStringLiteral("MainClient"), w);
         QVERIFY2(!s->name.isEmpty(), qPrintable(w));
