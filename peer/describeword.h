@@ -4,8 +4,8 @@
 
 namespace qd::peer {
 
-// The text printed for a received command word. The one place to add the sign's name beside
-// the word.
+// The line printed for a received command word: the word, and where the sign table knows it,
+// a tab and the sign's name.
 QString describeWord(const QString &word);
 
 } // namespace qd::peer

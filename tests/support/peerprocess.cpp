@@ -64,7 +64,11 @@ QStringList PeerProcess::receivedWords()
     const qsizetype end = m_stdout.lastIndexOf('\n');
     if (end < 0)
         return {};
-    return QString::fromUtf8(m_stdout.left(end)).split(QLatin1Char('\n'));
+    // Each line is the word, then a tab and the sign's name where the peer knows it.
+    QStringList words = QString::fromUtf8(m_stdout.left(end)).split(QLatin1Char('\n'));
+    for (QString &line : words)
+        line = line.section(QLatin1Char('\t'), 0, 0);
+    return words;
 }
 
 bool PeerProcess::waitForWords(int count, int timeoutMs)
