@@ -322,7 +322,11 @@ private slots:
 
     void picturesAndButtonAsDescribed()
     {
-        // The pictures fill their rectangles of the palette panels, and the keys lie on them.
+        // The pictures fill their rectangles of the palette panels, at the screen's scale.
+        WindowSet::instance().show(FormMartyries);
+        WindowSet::instance().show(FormDiafora);
+        QTRY_VERIFY(FormDiafora->isActiveWindow());
+        QVERIFY(FormMartyries->rootScale() != QSizeF(1, 1) || qd::test::screenSize() == QSize(1024, 720));
         struct Pic
         {
             FormWindow *w;
@@ -342,6 +346,11 @@ private slots:
                          && qAbs(r.width() - expected.width()) < 0.01 && qAbs(r.height() - expected.height()) < 0.01,
                      p.name);
         }
+        // The miscellaneous window's canvas is 600 high but scaled against 720: it covers the top
+        // five sixths of the window.
+        const QRectF canvas = FormDiafora->controlRect(QStringLiteral("Panel1"));
+        QVERIFY(qAbs(canvas.height() - 600 * FormDiafora->rootScale().height()) < 0.01);
+        QVERIFY(qAbs(canvas.width() - 1024 * FormDiafora->rootScale().width()) < 0.01);
         const QSizeF s = FormMartyries->rootScale();
         QCOMPARE(FormMartyries->controlRect(QStringLiteral("Button1")),
                  QRectF(462 * s.width(), 0, 105 * s.width(), 41 * s.height()));
@@ -586,6 +595,26 @@ private slots:
         QVERIFY(clientForm->discoveryRunning());
         QCOMPARE(Snapshot::take().firstPages, pages);
         QVERIFY(moveform->isVisible());
+    }
+
+    void quickTapsArriveInTapOrder()
+    {
+        // No reply is waited for, so taps in quick succession go out one line each, in order,
+        // even with the peer's "ok" lines piling up unread.
+        QVERIFY(connectToPeer());
+        const QList<std::pair<FormWindow *, QStringList>> bursts{
+            {FormMartyries, {QStringLiteral("mh33"), QStringLiteral("ark1"), QStringLiteral("mh9"), QStringLiteral("ark1")}},
+            {FormDiafora, {QStringLiteral("par4"), QStringLiteral("dm16"), QStringLiteral("en1"), QStringLiteral("dm13")}}};
+        QStringList expected;
+        for (const auto &[w, keys] : bursts) {
+            WindowSet::instance().show(w);
+            QTRY_VERIFY(w->isActiveWindow());
+            for (const QString &k : keys)
+                qd::test::tapCentre(w, w->controlRect(k));
+            expected += keys;
+        }
+        QVERIFY(m_peer->waitForWords(int(expected.size())));
+        QCOMPARE(m_peer->receivedWords(), expected);
     }
 
     void tapBetweenKeysSendsNothing()
