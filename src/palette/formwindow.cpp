@@ -56,7 +56,9 @@ void FormWindow::build()
 {
     m_description = WindowDescription::load(QStringLiteral(":/windows/%1.json").arg(m_instance));
     setWindowTitle(m_description.caption);
-    resize(m_description.clientSize.toSize());
+    // Windows stand at the screen's top-left corner at their design size until they first go
+    // full screen.
+    setGeometry(QRect(QPoint(0, 0), m_description.clientSize.toSize()));
 
     for (const ControlSpec &spec : std::as_const(m_description.controls)) {
         if (!spec.handler.isEmpty() && !m_handlers.contains(spec.handler))

@@ -209,6 +209,22 @@ private slots:
         QCOMPARE(messages.count(), 0);
     }
 
+    void aFingerTapsLikeAMouse()
+    {
+        // A touch screen delivers touch points, not mouse events; a key must take them too.
+        QPointingDevice *screen = QTest::createTouchDevice(QInputDevice::DeviceType::TouchScreen);
+        MessageCapture messages;
+        const QPoint p = MainClient->controlRect(QStringLiteral("enallagianavasi")).center().toPoint();
+        QTest::touchEvent(MainClient->windowHandle(), screen).press(0, p);
+        QTest::touchEvent(MainClient->windowHandle(), screen).release(0, p);
+        QTRY_VERIFY(MainClient->control(QStringLiteral("Panelanavasi2"))->isVisible());
+        const QPoint key = MainClient->controlRect(QStringLiteral("b7")).center().toPoint();
+        QTest::touchEvent(MainClient->windowHandle(), screen).press(0, key);
+        QTest::touchEvent(MainClient->windowHandle(), screen).release(0, key);
+        QTRY_COMPARE(messages.count(), 1);
+        QVERIFY(MainClient->control(QStringLiteral("Panelanavasi1"))->isVisible());
+    }
+
     void c3RectangleOnAFullHdScreen()
     {
         if (qd::test::screenSize() != QSize(1920, 1080))
