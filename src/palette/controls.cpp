@@ -3,6 +3,8 @@
 #include "looks.h"
 
 #include <QEnterEvent>
+#include <QMouseEvent>
+#include <QPointingDevice>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -118,12 +120,25 @@ void PaletteButton::enterEvent(QEnterEvent *event)
 
 void PaletteButton::leaveEvent(QEvent *event)
 {
+    fadeOut();
+    QAbstractButton::leaveEvent(event);
+}
+
+void PaletteButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    QAbstractButton::mouseReleaseEvent(event);
+    // A lifted finger is no longer over the key, though no pointer ever left it.
+    if (event->pointingDevice() && event->pointingDevice()->type() == QInputDevice::DeviceType::TouchScreen)
+        fadeOut();
+}
+
+void PaletteButton::fadeOut()
+{
     if (m_fade) {
         m_fade->setDirection(QAbstractAnimation::Backward);
         if (m_fade->state() != QAbstractAnimation::Running && m_hover > 0)
             m_fade->start();
     }
-    QAbstractButton::leaveEvent(event);
 }
 
 void PaletteButton::paintEvent(QPaintEvent *)

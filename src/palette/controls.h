@@ -81,8 +81,10 @@ protected:
     void paintEvent(QPaintEvent *) override;
     void enterEvent(QEnterEvent *) override;
     void leaveEvent(QEvent *) override;
+    void mouseReleaseEvent(QMouseEvent *) override;
 
 private:
+    void fadeOut();
     void paintTransparentCircle(QPainter &p);
     void paintPushButton(QPainter &p, const QSizeF &size);
     void paintSegmented(QPainter &p, const QSizeF &size);

@@ -81,6 +81,9 @@ void TclientForm::stopTimers()
 
 void TclientForm::enableDiscovery()
 {
+    // A run that renders the windows offscreen never probes the network.
+    if (!m_settings.networkEnabled)
+        return;
     if (!Timer1->isActive())
         Timer1->start();
 }

@@ -7,6 +7,8 @@
 #include <QD_client.h>
 #include <Unit1.h>
 
+#include <palette/controls.h>
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QTest>
@@ -223,6 +225,14 @@ private slots:
         QTest::touchEvent(MainClient->windowHandle(), screen).release(0, key);
         QTRY_COMPARE(messages.count(), 1);
         QVERIFY(MainClient->control(QStringLiteral("Panelanavasi1"))->isVisible());
+        // The grey disc of a touched key goes once the finger is lifted.
+        auto *a15 = MainClient->control<qd::palette::PaletteButton>(QStringLiteral("a15"));
+        const QPoint a = MainClient->controlRect(QStringLiteral("a15")).center().toPoint();
+        QTest::touchEvent(MainClient->windowHandle(), screen).press(0, a);
+        QTRY_VERIFY(a15->hoverProgress() > 0); // greyed while the finger is down
+        QTest::touchEvent(MainClient->windowHandle(), screen).release(0, a);
+        QTRY_COMPARE(messages.count(), 2);
+        QTRY_COMPARE(a15->hoverProgress(), 0.0);
     }
 
     void c3RectangleOnAFullHdScreen()
