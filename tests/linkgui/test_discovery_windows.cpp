@@ -240,9 +240,8 @@ private:
     void makeProgram(quint16 listenPort = 0)
     {
         auto settings = qd::test::loopbackSettings(m_probes->localPort(), listenPort);
-        m_program = std::make_unique<qd::windows::Program>(settings);
-        m_program->start();
-        QTRY_VERIFY(MainClient->isActiveWindow());
+        m_program = qd::test::startProgram(settings);
+        QVERIFY(MainClient->isActiveWindow());
         clientForm->Edit3->setText(QString::number(m_peer->tcpPort()));
     }
     void sendReply(const QByteArray &bytes)

@@ -59,9 +59,8 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(m_peer.start({QStringLiteral("--no-discovery")}), qPrintable(m_peer.errorString()));
-        m_program = std::make_unique<qd::windows::Program>(qd::test::loopbackSettings());
-        m_program->start();
-        QTRY_VERIFY(MainClient->isActiveWindow());
+        m_program = qd::test::startProgram();
+        QVERIFY(MainClient->isActiveWindow());
         clientForm->Edit3->setText(QString::number(m_peer.tcpPort()));
         clientForm->CornerButton1Click(nullptr);
         QVERIFY(MainClient->indicatorConnected());

@@ -214,9 +214,8 @@ private:
 private slots:
     void init()
     {
-        m_program = std::make_unique<qd::windows::Program>(qd::test::loopbackSettings());
-        m_program->start();
-        QTRY_VERIFY(MainClient->isActiveWindow());
+        m_program = qd::test::startProgram();
+        QVERIFY(MainClient->isActiveWindow());
     }
     void cleanup()
     {

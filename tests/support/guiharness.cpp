@@ -1,5 +1,7 @@
 #include "guiharness.h"
 
+#include <QD_client.h>
+
 #include <palette/application.h>
 #include <palette/errorreport.h>
 #include <palette/offscreenscreen.h>
@@ -90,6 +92,15 @@ qd::windows::LinkSettings loopbackSettings(quint16 probePort, quint16 listenPort
     s.probePort = probePort;
     s.listenPort = listenPort;
     return s;
+}
+
+std::unique_ptr<qd::windows::Program> startProgram(const qd::windows::LinkSettings &settings)
+{
+    auto program = std::make_unique<qd::windows::Program>(settings);
+    program->start();
+    if (!QTest::qWaitFor([] { return MainClient && MainClient->isActiveWindow(); }, 10000))
+        qWarning("the main window did not become active");
+    return program;
 }
 
 quint16 freeUdpPort()

@@ -52,6 +52,10 @@ private:
 // and the listener takes a free port, so nothing leaves the machine.
 qd::windows::LinkSettings loopbackSettings(quint16 probePort = 9, quint16 listenPort = 0);
 
+// Creates the window set of a run and shows the main window, as start-up does; returns once
+// the main window is active (or after a generous time-out, which the caller's checks catch).
+std::unique_ptr<qd::windows::Program> startProgram(const qd::windows::LinkSettings &settings = loopbackSettings());
+
 // A free TCP or UDP port on loopback at the time of the call.
 quint16 freeUdpPort();
 
