@@ -15,6 +15,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
+#include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstring>
@@ -27,6 +29,7 @@ struct Options
     QString screenshotDir;
     bool layoutJson = false;
     QString probeTarget;
+    bool reportExposed = false;
     bool ok = true;
 };
 
@@ -46,6 +49,8 @@ Options parseOptions(int argc, char **argv)
             o.layoutJson = true;
         } else if (!std::strcmp(arg, "--probe-target") && hasValue) {
             o.probeTarget = QString::fromLocal8Bit(argv[++i]);
+        } else if (!std::strcmp(arg, "--report-exposed")) {
+            o.reportExposed = true;
         } else if (!std::strcmp(arg, "--help")) {
             o.ok = false;
         }
@@ -73,7 +78,7 @@ int main(int argc, char **argv)
 {
     const Options options = parseOptions(argc, argv);
     if (!options.ok) {
-        std::fputs("usage: qdclient [--probe-target ADDRESS]\n"
+        std::fputs("usage: qdclient [--probe-target ADDRESS] [--report-exposed]\n"
                    "       qdclient [--screen WxH] --screenshot DIR | --layout-json\n",
                    stderr);
         return 2;
@@ -114,5 +119,19 @@ int main(int argc, char **argv)
     }
 
     program.start();
+    if (options.reportExposed) {
+        // For the start-up benchmark (bench/): one line on stdout once the main window is on
+        // screen; the program then runs on as usual.
+        auto *poll = new QTimer(&app);
+        QObject::connect(poll, &QTimer::timeout, poll, [poll] {
+            const QWidget *main = qd::palette::WindowSet::instance().mainWindow();
+            if (main && main->windowHandle() && main->windowHandle()->isExposed()) {
+                poll->stop();
+                std::fputs("exposed\n", stdout);
+                std::fflush(stdout);
+            }
+        });
+        poll->start(0);
+    }
     return app.exec();
 }
