@@ -69,9 +69,13 @@ void BenchPeer::run()
     m_ready.release();
 
     while (!m_stop) {
-        if (!server.waitForNewConnection(50))
-            continue;
+        // Connections Qt has already taken in come first; waiting for a new one would leave them
+        // queued behind it.
         QTcpSocket *socket = server.nextPendingConnection();
+        if (!socket) {
+            server.waitForNewConnection(50);
+            continue;
+        }
         m_holding = true;
         ++m_connections;
         // The peer's own answers must not wait for acknowledgements: only the client's side is

@@ -208,15 +208,20 @@ void tapSection()
         QCoreApplication::processEvents();
     }
     peer.clear();
-    std::vector<qint64> wire, whole;
+    std::vector<qint64> wire, whole, press, releaseToWire;
+    QWindow *window = MainClient->windowHandle();
     for (int i = 0; i < taps; ++i) {
         // Between taps the window repaints as it would between a user's taps; not timed.
         QCoreApplication::processEvents();
         const qint64 t0 = nowNs();
-        pressAndRelease(MainClient, key);
+        QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, key);
+        const qint64 pressed = nowNs();
+        QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, key);
         const qint64 t1 = nowNs();
         whole.push_back(t1 - t0);
         wire.push_back(peer.arrival(i) - t0);
+        press.push_back(pressed - t0);
+        releaseToWire.push_back(peer.arrival(i) - pressed);
     }
     if (peer.lineCount() != taps || peer.words() != QStringList(taps, QStringLiteral("a15")))
         qFatal("tap bench: the peer did not get every word");
@@ -224,6 +229,9 @@ void tapSection()
     line("# %d taps on a15 of the main window, peer answers \"ok\" at once", taps);
     compare("tap-to-wire (press to line at peer)", w, fw, w.p50 <= 2 * fw.p50 ? "[target p50 <= 2x: met]" : "[target p50 <= 2x: MISSED]");
     compare("whole tap (reply read, page reset)", stats(whole), stats(floorWhole));
+    const Stats p = stats(press), r = stats(releaseToWire);
+    line("%-44s p50 %9.1f us  p99 %9.1f us", "  of which the press (key drawn down)", p.p50, p.p99);
+    line("%-44s p50 %9.1f us  p99 %9.1f us", "  and the release to the line at the peer", r.p50, r.p99);
 }
 
 void burstSection()
@@ -265,23 +273,31 @@ void burstSection()
     if (!QTest::qWaitForWindowExposed(FormMartyries))
         qFatal("modal-signature window not exposed");
     const QPoint key = FormMartyries->controlRect(QStringLiteral("ark1")).center().toPoint();
-    auto programRounds = [&] {
+    // Also the latency of each line: from the release that sends it to its arrival.
+    auto programRounds = [&](std::vector<qint64> *latency) {
         std::vector<qint64> rounds;
+        std::vector<qint64> released(kBurst);
         for (int r = 0; r < kRounds; ++r) {
             QCoreApplication::processEvents();
             const int before = peer.lineCount();
             const qint64 t0 = nowNs();
-            for (int i = 0; i < kBurst; ++i)
-                pressAndRelease(FormMartyries, key);
+            for (int i = 0; i < kBurst; ++i) {
+                QTest::mousePress(FormMartyries->windowHandle(), Qt::LeftButton, Qt::NoModifier, key);
+                released[size_t(i)] = nowNs();
+                QTest::mouseRelease(FormMartyries->windowHandle(), Qt::LeftButton, Qt::NoModifier, key);
+            }
             if (!peer.waitForLines(before + kBurst, 10000))
                 qFatal("burst: lines lost");
             rounds.push_back(peer.arrival(before + kBurst - 1) - t0);
+            for (int i = 0; i < kBurst; ++i)
+                latency->push_back(peer.arrival(before + i) - released[size_t(i)]);
         }
         return rounds;
     };
-    const double programNagle = median(programRounds());
+    std::vector<qint64> latencyNagle, latencyNoDelay;
+    const double programNagle = median(programRounds(&latencyNagle));
     const bool hooked = setNoDelayOnConnectionTo(peer.port());
-    const double programNoDelay = hooked ? median(programRounds()) : -1;
+    const double programNoDelay = hooked ? median(programRounds(&latencyNoDelay)) : -1;
     if (peer.words().size() != peer.lineCount() || peer.words().count(QStringLiteral("ark1")) != peer.lineCount())
         qFatal("burst: wrong words");
 
@@ -292,9 +308,13 @@ void burstSection()
     if (hooked)
         line("%-44s %9.1f us | floor (%d plain writes) %9.1f us | ratio %5.2fx", "burst, TCP_NODELAY (bench only)", programNoDelay,
              kBurst, floorNoDelay, programNoDelay / floorNoDelay);
-    if (hooked)
+    if (hooked) {
         line("%-44s %+8.1f us per burst (%+.2f us per tap)", "cost of Nagle's algorithm in the program", programNagle - programNoDelay,
              (programNagle - programNoDelay) / kBurst);
+        const Stats n = stats(latencyNagle), d = stats(latencyNoDelay);
+        line("%-44s p50 %9.1f us  p99 %9.1f us  max %9.1f us", "line latency in the burst, Nagle on", n.p50, n.p99, n.max);
+        line("%-44s p50 %9.1f us  p99 %9.1f us  max %9.1f us", "line latency in the burst, TCP_NODELAY", d.p50, d.p99, d.max);
+    }
 }
 
 struct Launch
