@@ -28,19 +28,29 @@ void BenchPeer::begin()
 int BenchPeer::lineCount() const
 {
     QMutexLocker lock(&m_mutex);
-    return int(m_arrivals.size());
+    return m_taken + int(m_arrivals.size());
 }
 
 qint64 BenchPeer::arrival(int index) const
 {
     QMutexLocker lock(&m_mutex);
-    return m_arrivals.at(size_t(index));
+    return m_arrivals.at(size_t(index - m_taken));
 }
 
 QStringList BenchPeer::words(int from) const
 {
     QMutexLocker lock(&m_mutex);
-    return m_words.mid(from);
+    return m_words.mid(qMax(0, from - m_taken));
+}
+
+QStringList BenchPeer::takeWords()
+{
+    QMutexLocker lock(&m_mutex);
+    const QStringList words = m_words;
+    m_taken += int(m_arrivals.size());
+    m_arrivals.clear();
+    m_words.clear();
+    return words;
 }
 
 bool BenchPeer::waitForLines(int count, int timeoutMs) const
@@ -57,6 +67,7 @@ bool BenchPeer::waitForLines(int count, int timeoutMs) const
 void BenchPeer::clear()
 {
     QMutexLocker lock(&m_mutex);
+    m_taken = 0;
     m_arrivals.clear();
     m_words.clear();
 }

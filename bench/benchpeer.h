@@ -44,10 +44,13 @@ public:
     // How the next lines are answered; read by the peer thread before each answer.
     void setMode(Mode mode) { m_mode.store(int(mode)); }
 
-    // Lines received so far (over every connection, in order) and their arrival times.
+    // Lines received so far (over every connection, in order) and their arrival times, by the
+    // line's number counted from the first; lines already taken are no longer at hand.
     int lineCount() const;
     qint64 arrival(int index) const;
     QStringList words(int from = 0) const;
+    // The words not taken yet, which are then dropped, so that a long run keeps no record.
+    QStringList takeWords();
     bool waitForLines(int count, int timeoutMs) const;
     void clear();
     int connectionCount() const { return m_connections.load(); }
@@ -66,6 +69,7 @@ private:
     quint16 m_port = 0;
     QSemaphore m_ready;
     mutable QMutex m_mutex;
+    int m_taken = 0;
     std::vector<qint64> m_arrivals;
     QStringList m_words;
 };

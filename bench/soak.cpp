@@ -134,8 +134,10 @@ int main(int argc, char **argv)
     qd::windows::loadLookSet();
 
     int messages = 0;
-    qd::palette::setMessageObserver([&messages](QMessageBox *box) {
+    QString lastMessage;
+    qd::palette::setMessageObserver([&messages, &lastMessage](QMessageBox *box) {
         ++messages;
+        lastMessage = box->text();
         QTimer::singleShot(0, box, &QMessageBox::accept);
     });
 
@@ -197,8 +199,12 @@ int main(int argc, char **argv)
         return true;
     };
 
-    QStringList expectedWords;
-    int accepted = 0, rejected = 0, mainFailures = 0, sideSent = 0, sideFailures = 0;
+    // Lines the peer should have by now; the words themselves are checked tap by tap and then
+    // dropped, so that the run's own records do not grow.
+    qint64 expectedLines = 0;
+    int accepted = 0, rejected = 0, rejectedSeen = 0, mainFailures = 0, sideSent = 0, sideFailures = 0;
+    const QString mainMessage = QStringLiteral("Πρόβλημα!!! Δεν υπάρχει σύνδεση με τον Server QD");
+    const QString sideMessage = QStringLiteral("Πρόβλημα! Δεν υπάρχει σύνδεση με τον Server QD");
     Random random;
     QElapsedTimer timer;
     timer.start();
@@ -218,26 +224,35 @@ int main(int argc, char **argv)
         QTest::mouseRelease(key.window->windowHandle(), Qt::LeftButton, Qt::NoModifier, key.at);
         (messages != messagesBefore ? messageTapNs : quietTapNs) += nowNs() - t0;
         if (reaches) {
-            expectedWords.append(key.word);
+            ++expectedLines;
             if (!peer.waitForLines(linesBefore + 1, 5000))
                 fail(QStringLiteral("%1 did not reach the peer").arg(key.word));
         }
-        if (peer.lineCount() != expectedWords.size())
-            fail(QStringLiteral("after %1 the peer has %2 lines, expected %3").arg(key.word).arg(peer.lineCount()).arg(expectedWords.size()));
-        else if (reaches && peer.words(int(expectedWords.size()) - 1) != QStringList{key.word})
-            fail(QStringLiteral("the peer got %1 for %2").arg(peer.words(int(expectedWords.size()) - 1).join(QLatin1Char(',')), key.word));
+        const QStringList arrived = peer.takeWords();
+        if (peer.lineCount() != expectedLines)
+            fail(QStringLiteral("after %1 the peer has %2 lines, expected %3").arg(key.word).arg(peer.lineCount()).arg(expectedLines));
+        else if (arrived != (reaches ? QStringList{key.word} : QStringList{}))
+            fail(QStringLiteral("the peer got [%1] for a tap on %2").arg(arrived.join(QLatin1Char(',')), key.word));
         const int shown = messages - messagesBefore;
         if (shown > 1)
             fail(QStringLiteral("one tap on %1 showed %2 messages").arg(key.word).arg(shown));
         if (key.main) {
             if (shown == 0) {
                 ++accepted;
-            } else if (!clientForm->IdTCPClient1->isOpen() && clientForm->discoveryRunning()) {
-                // Rejected or failed: both restart discovery; the log tells them apart below.
+            } else if (lastMessage == sideMessage && clientForm->discoveryRunning() && !clientForm->IdTCPClient1->isOpen()) {
+                // Rejected: disconnected and discovery restarted. (The indicator switches only if
+                // the connection was still open; a queued reject can meet one already closed.)
+                ++rejectedSeen;
+            } else if (lastMessage == mainMessage && clientForm->discoveryRunning() && !MainClient->indicatorConnected()) {
                 ++mainFailures;
             } else {
-                fail(QStringLiteral("a failed main tap left discovery stopped or the connection open"));
+                fail(QStringLiteral("a main tap showed \"%1\" and left discovery %2, the connection %3, the indicator %4")
+                         .arg(lastMessage, clientForm->discoveryRunning() ? QStringLiteral("on") : QStringLiteral("off"),
+                              clientForm->IdTCPClient1->isOpen() ? QStringLiteral("open") : QStringLiteral("closed"),
+                              MainClient->indicatorConnected() ? QStringLiteral("connected") : QStringLiteral("searching")));
             }
+        } else if (shown && lastMessage != sideMessage) {
+            fail(QStringLiteral("a side tap showed \"%1\"").arg(lastMessage));
         } else {
             shown ? ++sideFailures : ++sideSent;
         }
@@ -269,6 +284,9 @@ int main(int argc, char **argv)
             rssAfterWarmUp = rssKiB();
         if (i % 1000 == 0)
             rssMax = qMax(rssMax, rssKiB());
+        if ((i + 1) % qMax(1, taps / 5) == 0)
+            std::printf("  after %d taps: resident %.2f MiB, log %d lines\n", i + 1, double(rssKiB()) / 1024,
+                        clientForm->Memo1->document()->blockCount());
     }
     const double mixedSeconds = double(timer.nsecsElapsed()) / 1e9;
     const qint64 rssEnd = rssKiB();
@@ -276,25 +294,23 @@ int main(int argc, char **argv)
     const int logLines = clientForm->Memo1->document()->blockCount() - logBefore;
 
     std::printf("mixed run: %d taps in %.1f s (%.0f us per tap)\n", taps, mixedSeconds, mixedSeconds * 1e6 / taps);
-    std::printf("  main taps accepted %d, rejected or failed %d (peer told to reject %d), side sends %d, side failures %d\n",
-                accepted, mainFailures, rejected, sideSent, sideFailures);
+    std::printf("  main taps accepted %d, rejected %d (peer told to reject %d), failed %d; side sends %d, side failures %d\n",
+                accepted, rejectedSeen, rejected, mainFailures, sideSent, sideFailures);
     std::printf("  time in taps without a message %.1f s, in taps with one %.1f s, in reconnects %.1f s\n", double(quietTapNs) / 1e9,
                 double(messageTapNs) / 1e9, double(reconnectNs) / 1e9);
     std::printf("  reconnects through discovery %d, lines at the peer %d (expected %lld), log lines added %d\n", reconnects,
-                peer.lineCount(), static_cast<long long>(expectedWords.size()), logLines);
+                peer.lineCount(), static_cast<long long>(expectedLines), logLines);
     std::printf("  resident memory after %d warm-up taps %.2f MiB, at the end %.2f MiB, highest sample %.2f MiB: growth %+.2f MiB%s\n",
                 warmUp, double(rssAfterWarmUp) / 1024, double(rssEnd) / 1024, double(rssMax) / 1024,
                 double(rssMax - rssAfterWarmUp) / 1024, rssMax - rssAfterWarmUp > 2048 ? "  [limit 2 MiB: EXCEEDED]" : "  [limit 2 MiB: kept]");
-    if (peer.words() != expectedWords)
-        fail(QStringLiteral("the peer's words differ from the taps that reached it"));
-
     // The flood: datagrams of every length from 0 to 64 bytes while taps go on. The peer only
     // answers "ok" now, so every tap must be accepted and arrive.
     if (!clientForm->IdTCPClient1->isOpen())
         reconnect();
     const int messagesBeforeFlood = messages;
-    const qsizetype wordsBeforeFlood = expectedWords.size();
+    const qint64 linesBeforeFlood = expectedLines;
     const int acceptedBeforeFlood = accepted;
+    int floodMainTaps = 0;
     Flood flood(listenPort, floodRate, floodSeconds);
     flood.start();
     int floodTaps = 0;
@@ -303,6 +319,7 @@ int main(int argc, char **argv)
         const Key &key = keys.at(random.below(int(keys.size())));
         tap(key, BenchPeer::Mode::Ok);
         ++floodTaps;
+        floodMainTaps += key.main ? 1 : 0;
         // Let the event loop take the datagrams between taps, as between a user's taps.
         QCoreApplication::processEvents();
     }
@@ -310,16 +327,14 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
     const double floodElapsed = double(timer.nsecsElapsed()) / 1e9;
     const int floodMessages = messages - messagesBeforeFlood;
-    const qsizetype floodWords = expectedWords.size() - wordsBeforeFlood;
+    const qint64 floodWords = peer.lineCount() - linesBeforeFlood;
     std::printf("discovery flood: %lld datagrams (lengths 0 to 64) in %.1f s (%.0f per second) during %d taps\n",
                 static_cast<long long>(flood.sent.load()), floodElapsed, double(flood.sent.load()) / floodElapsed, floodTaps);
-    std::printf("  taps accepted %d, words that reached the peer %lld, messages %d, connection %s\n", accepted - acceptedBeforeFlood,
+    std::printf("  main taps accepted %d of %d, words that reached the peer %lld, messages %d, connection %s\n",
+                accepted - acceptedBeforeFlood, floodMainTaps,
                 static_cast<long long>(floodWords), floodMessages, clientForm->IdTCPClient1->isOpen() ? "open" : "closed");
-    if (floodMessages != 0 || floodWords != floodTaps || accepted - acceptedBeforeFlood != int(std::count_if(
-            expectedWords.cbegin() + wordsBeforeFlood, expectedWords.cend(), [](const QString &w) { return w.startsWith(QLatin1Char('a')) && !w.startsWith(QLatin1String("ark")); })))
+    if (floodMessages != 0 || floodWords != floodTaps || accepted - acceptedBeforeFlood != floodMainTaps)
         fail(QStringLiteral("a tap during the flood was not handled as accepted"));
-    if (peer.words() != expectedWords)
-        fail(QStringLiteral("the peer's words differ from the taps that reached it"));
     const qint64 rssFinal = rssKiB();
     std::printf("  resident memory after the flood %.2f MiB\n", double(rssFinal) / 1024);
 
