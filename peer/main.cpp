@@ -34,36 +34,44 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("qd-peer"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Reference peer server for the QD client. Prints every command word it receives on stdout,\n"
-        "one per line. Answers the discovery probe \"qd\" on UDP with the host text and LF.\n"
-        "\n"
-        "Reply modes:\n"
-        "  ok               \"ok\" LF to every line (default)\n"
-        "  empty            LF alone\n"
-        "  silent           no reply\n"
-        "  reject           the reject text and LF\n"
-        "  close-after N    \"ok\" LF to each line, then close after the Nth line\n"
-        "  reset-after N    \"ok\" LF to the first N-1 lines, reset the connection at the Nth\n"
-        "  delay MS         \"ok\" LF, MS milliseconds after each line"));
+    parser.setApplicationDescription(
+        QStringLiteral("Reference peer server for the QD client. Prints every command word it receives on stdout,\n"
+                       "one per line. Answers the discovery probe \"qd\" on UDP with the host text and LF.\n"
+                       "\n"
+                       "Reply modes:\n"
+                       "  ok               \"ok\" LF to every line (default)\n"
+                       "  empty            LF alone\n"
+                       "  silent           no reply\n"
+                       "  reject           the reject text and LF\n"
+                       "  close-after N    \"ok\" LF to each line, then close after the Nth line\n"
+                       "  reset-after N    \"ok\" LF to the first N-1 lines, reset the connection at the Nth\n"
+                       "  delay MS         \"ok\" LF, MS milliseconds after each line"));
     parser.addHelpOption();
-    const QCommandLineOption tcpPort(QStringLiteral("tcp-port"), QStringLiteral("TCP port of the command connection (0: any free port)."),
+    const QCommandLineOption tcpPort(QStringLiteral("tcp-port"),
+                                     QStringLiteral("TCP port of the command connection (0: any free port)."),
                                      QStringLiteral("N"), QStringLiteral("6000"));
-    const QCommandLineOption udpPort(QStringLiteral("udp-port"), QStringLiteral("UDP port of the discovery probe (0: any free port)."),
+    const QCommandLineOption udpPort(QStringLiteral("udp-port"),
+                                     QStringLiteral("UDP port of the discovery probe (0: any free port)."),
                                      QStringLiteral("N"), QStringLiteral("8090"));
-    const QCommandLineOption listen(QStringLiteral("listen"), QStringLiteral("Address to listen on (default: every IPv4 address)."),
+    const QCommandLineOption listen(QStringLiteral("listen"),
+                                    QStringLiteral("Address to listen on (default: every IPv4 address)."),
                                     QStringLiteral("ADDR"), QStringLiteral("0.0.0.0"));
     const QCommandLineOption hostText(QStringLiteral("host-text"), QStringLiteral("Host text of the discovery reply."),
                                       QStringLiteral("TEXT"), QStringLiteral("127.0.0.1"));
-    const QCommandLineOption noDiscovery(QStringLiteral("no-discovery"), QStringLiteral("Do not answer discovery probes."));
-    const QCommandLineOption mode(QStringLiteral("mode"), QStringLiteral("Reply mode (see above); the number follows as the next argument."),
+    const QCommandLineOption noDiscovery(QStringLiteral("no-discovery"),
+                                         QStringLiteral("Do not answer discovery probes."));
+    const QCommandLineOption mode(QStringLiteral("mode"),
+                                  QStringLiteral("Reply mode (see above); the number follows as the next argument."),
                                   QStringLiteral("MODE"), QStringLiteral("ok"));
     const QCommandLineOption rejectText(QStringLiteral("reject-text"), QStringLiteral("Reply of the reject mode."),
                                         QStringLiteral("TEXT"), QStringLiteral("no"));
-    const QCommandLineOption portFile(QStringLiteral("port-file"), QStringLiteral("Write \"tcp N\" and \"udp N\" lines to this file once listening."),
-                                      QStringLiteral("PATH"));
-    parser.addOptions({ tcpPort, udpPort, listen, hostText, noDiscovery, mode, rejectText, portFile });
-    parser.addPositionalArgument(QStringLiteral("N"), QStringLiteral("The number of a close-after, reset-after or delay mode."), QStringLiteral("[N]"));
+    const QCommandLineOption portFile(
+        QStringLiteral("port-file"), QStringLiteral("Write \"tcp N\" and \"udp N\" lines to this file once listening."),
+        QStringLiteral("PATH"));
+    parser.addOptions({tcpPort, udpPort, listen, hostText, noDiscovery, mode, rejectText, portFile});
+    parser.addPositionalArgument(QStringLiteral("N"),
+                                 QStringLiteral("The number of a close-after, reset-after or delay mode."),
+                                 QStringLiteral("[N]"));
     parser.process(app);
 
     qd::peer::PeerOptions options;

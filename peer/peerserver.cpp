@@ -46,13 +46,20 @@ std::optional<std::pair<ReplyMode, int>> parseMode(const QString &mode, const QS
         name = mode.left(eq);
         value = mode.mid(eq + 1);
     }
-    struct Entry { const char *name; ReplyMode mode; bool needsNumber; };
+    struct Entry
+    {
+        const char *name;
+        ReplyMode mode;
+        bool needsNumber;
+    };
     static const Entry entries[] = {
-        { "ok", ReplyMode::Ok, false },           { "empty", ReplyMode::Empty, false },
-        { "silent", ReplyMode::Silent, false },   { "reject", ReplyMode::Reject, false },
-        { "close-after", ReplyMode::CloseAfter, true },
-        { "reset-after", ReplyMode::ResetAfter, true },
-        { "delay", ReplyMode::Delay, true },
+        {"ok", ReplyMode::Ok, false},
+        {"empty", ReplyMode::Empty, false},
+        {"silent", ReplyMode::Silent, false},
+        {"reject", ReplyMode::Reject, false},
+        {"close-after", ReplyMode::CloseAfter, true},
+        {"reset-after", ReplyMode::ResetAfter, true},
+        {"delay", ReplyMode::Delay, true},
     };
     for (const Entry &entry : entries) {
         if (name != QLatin1String(entry.name))
@@ -69,10 +76,7 @@ std::optional<std::pair<ReplyMode, int>> parseMode(const QString &mode, const QS
 }
 
 PeerServer::PeerServer(const PeerOptions &options, QObject *parent)
-    : QObject(parent)
-    , m_options(options)
-    , m_server(new QTcpServer(this))
-    , m_udp(new QUdpSocket(this))
+    : QObject(parent), m_options(options), m_server(new QTcpServer(this)), m_udp(new QUdpSocket(this))
 {
     connect(m_server, &QTcpServer::newConnection, this, &PeerServer::acceptConnections);
     connect(m_udp, &QUdpSocket::readyRead, this, &PeerServer::answerProbes);
@@ -141,17 +145,10 @@ bool PeerServer::answerLine(QTcpSocket *socket, const QByteArray &line)
     // answer (or the close) having happened.
     bool goOn = true;
     switch (m_options.mode) {
-    case ReplyMode::Ok:
-        sendReply(socket, "ok\n");
-        break;
-    case ReplyMode::Empty:
-        sendReply(socket, "\n");
-        break;
-    case ReplyMode::Silent:
-        break;
-    case ReplyMode::Reject:
-        sendReply(socket, m_options.rejectText.toLatin1() + '\n');
-        break;
+    case ReplyMode::Ok: sendReply(socket, "ok\n"); break;
+    case ReplyMode::Empty: sendReply(socket, "\n"); break;
+    case ReplyMode::Silent: break;
+    case ReplyMode::Reject: sendReply(socket, m_options.rejectText.toLatin1() + '\n'); break;
     case ReplyMode::CloseAfter:
         sendReply(socket, "ok\n");
         if (count >= m_options.modeValue) {

@@ -25,7 +25,7 @@ enum class ReplyMode {
 
 struct PeerOptions
 {
-    QHostAddress listenAddress { QHostAddress::AnyIPv4 };
+    QHostAddress listenAddress{QHostAddress::AnyIPv4};
     quint16 tcpPort = 6000;
     quint16 udpPort = 8090;
     bool discovery = true;

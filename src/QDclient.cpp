@@ -59,7 +59,7 @@ Options parseOptions(int argc, char **argv)
 }
 
 // Shows every window full screen in turn, as the user would see it, and hands it to `visit`.
-template<class Visit>
+template <class Visit>
 void visitWindows(Visit visit)
 {
     auto &set = qd::palette::WindowSet::instance();
@@ -112,8 +112,9 @@ int main(int argc, char **argv)
         if (options.layoutJson) {
             QJsonArray windows;
             visitWindows([&](qd::palette::FormWindow *w) { windows.append(w->layoutJson()); });
-            QTextStream(stdout) << QJsonDocument(QJsonObject{{QStringLiteral("windows"), windows}}).toJson(QJsonDocument::Compact)
-                                << '\n';
+            QTextStream(stdout)
+                << QJsonDocument(QJsonObject{{QStringLiteral("windows"), windows}}).toJson(QJsonDocument::Compact)
+                << '\n';
         }
         return 0;
     }

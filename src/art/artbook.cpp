@@ -288,21 +288,11 @@ void ArtBook::paint(QPainter &p, const QString &id, const QRectF &target) const
         p.setPen(pen);
         p.setBrush(item.fill.isValid() ? QBrush(item.fill) : QBrush(Qt::NoBrush));
         switch (item.kind) {
-        case Item::Tile:
-            p.drawRoundedRect(item.rect, item.radius, item.radius);
-            break;
-        case Item::Sign:
-            drawShape(p, m_signShapes.value(item.word), item.rect, item.em, item.margin);
-            break;
-        case Item::Text:
-            drawShape(p, item.shape, item.rect, item.em, item.margin);
-            break;
-        case Item::Ellipse:
-            p.drawEllipse(item.rect);
-            break;
-        case Item::Polygon:
-            p.drawPolygon(item.points.constData(), int(item.points.size()));
-            break;
+        case Item::Tile: p.drawRoundedRect(item.rect, item.radius, item.radius); break;
+        case Item::Sign: drawShape(p, m_signShapes.value(item.word), item.rect, item.em, item.margin); break;
+        case Item::Text: drawShape(p, item.shape, item.rect, item.em, item.margin); break;
+        case Item::Ellipse: p.drawEllipse(item.rect); break;
+        case Item::Polygon: p.drawPolygon(item.points.constData(), int(item.points.size())); break;
         case Item::Polyline:
             p.setBrush(Qt::NoBrush);
             p.drawPolyline(item.points.constData(), int(item.points.size()));

@@ -98,7 +98,8 @@ int windowSheet(const QString &description, const QString &file, const QSize &sc
             const QJsonArray size = c.value(u"size").toArray();
             for (const QJsonValue &kv : c.value(u"keys").toArray()) {
                 const QJsonArray k = kv.toArray();
-                const QRectF r(k.at(1).toDouble(), k.at(2).toDouble(), k.size() > 3 ? k.at(3).toDouble() : size.at(0).toDouble(),
+                const QRectF r(k.at(1).toDouble(), k.at(2).toDouble(),
+                               k.size() > 3 ? k.at(3).toDouble() : size.at(0).toDouble(),
                                k.size() > 4 ? k.at(4).toDouble() : size.at(1).toDouble());
                 p.setTransform(base);
                 p.setPen(QPen(QColor(255, 0, 0, 160), 0));

@@ -21,9 +21,9 @@ struct SignGlyph
 
 struct Sign
 {
-    QString window;  // the window whose key sends the word
-    QString word;    // the command word
-    QString name;    // e.g. "APOSTROFOS" or "oligon + kentima"
+    QString window; // the window whose key sends the word
+    QString word;   // the command word
+    QString name;   // e.g. "APOSTROFOS" or "oligon + kentima"
     QList<uint> codePoints;
     QList<SignGlyph> glyphs;
 };

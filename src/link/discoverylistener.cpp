@@ -22,9 +22,7 @@ constexpr QAbstractSocket::BindMode kExclusive = QAbstractSocket::DontShareAddre
 } // namespace
 
 DiscoveryListener::DiscoveryListener(QObject *parent)
-    : QObject(parent)
-    , m_ipv4(new QUdpSocket(this))
-    , m_ipv6(new QUdpSocket(this))
+    : QObject(parent), m_ipv4(new QUdpSocket(this)), m_ipv6(new QUdpSocket(this))
 {
     // The sockets are made once and bound and closed as the listener opens and closes.
     connect(m_ipv4, &QUdpSocket::readyRead, this, [this] { takeDatagrams(m_ipv4); });
@@ -73,7 +71,7 @@ void DiscoveryListener::sendProbe()
         throw Failure(QStringLiteral("The discovery listener is not open."));
     // Sent through the platform layer rather than QUdpSocket::writeDatagram so that a failure
     // carries the system's error number and description.
-    static const char probe[] = { 'q', 'd' };
+    static const char probe[] = {'q', 'd'};
     int error = 0;
     const qint64 sent = platform::sendDatagramIPv4(m_ipv4->socketDescriptor(), probe, sizeof probe,
                                                    m_probeAddress.toIPv4Address(), m_probePort, &error);

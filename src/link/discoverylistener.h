@@ -57,7 +57,7 @@ private:
     void takeDatagrams(QUdpSocket *socket);
 
     quint16 m_listenPort = kDefaultListenPort;
-    QHostAddress m_probeAddress { QHostAddress::Broadcast };
+    QHostAddress m_probeAddress{QHostAddress::Broadcast};
     quint16 m_probePort = kDefaultProbePort;
     QUdpSocket *m_ipv4 = nullptr;
     QUdpSocket *m_ipv6 = nullptr;

@@ -10,8 +10,14 @@ namespace {
 
 // Texts of the link's own failures. The windows show their own messages for failed sends, so
 // these reach the user only through a connect made by hand.
-QString notConnectedText() { return QStringLiteral("Not connected."); }
-QString closedByServerText() { return QStringLiteral("Connection closed by the server."); }
+QString notConnectedText()
+{
+    return QStringLiteral("Not connected.");
+}
+QString closedByServerText()
+{
+    return QStringLiteral("Connection closed by the server.");
+}
 QString lineTooLongText()
 {
     return QStringLiteral("Reply line longer than %1 bytes.").arg(LineConnection::kMaxLineLength);
@@ -65,10 +71,7 @@ QString decodeLine(const char *data, qsizetype size)
 
 } // namespace
 
-LineConnection::LineConnection(QObject *parent)
-    : QObject(parent)
-{
-}
+LineConnection::LineConnection(QObject *parent) : QObject(parent) {}
 
 LineConnection::~LineConnection()
 {

@@ -3,17 +3,17 @@
 #include <QDeadlineTimer>
 
 #ifdef Q_OS_WIN
-#  include <winsock2.h>
-#  include <ws2tcpip.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #else
-#  include <arpa/inet.h>
-#  include <cerrno>
-#  include <cstring>
-#  include <fcntl.h>
-#  include <netinet/in.h>
-#  include <poll.h>
-#  include <sys/socket.h>
-#  include <unistd.h>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #endif
 
 namespace qd::link::platform {
@@ -28,7 +28,7 @@ int remainingMs(const QDeadlineTimer &deadline)
 
 sockaddr_in ipv4Address(quint32 address, quint16 port)
 {
-    sockaddr_in sa {};
+    sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_port = htons(port);
     sa.sin_addr.s_addr = htonl(address);
@@ -37,7 +37,10 @@ sockaddr_in ipv4Address(quint32 address, quint16 port)
 
 #ifdef Q_OS_WIN
 
-int lastError() { return WSAGetLastError(); }
+int lastError()
+{
+    return WSAGetLastError();
+}
 
 // Qt starts Winsock for its own sockets, but the link may open a socket before Qt has.
 bool ensureStarted()
@@ -57,7 +60,10 @@ bool setBlocking(SocketHandle socket, bool blocking)
 
 #else
 
-int lastError() { return errno; }
+int lastError()
+{
+    return errno;
+}
 
 bool setBlocking(SocketHandle socket, bool blocking)
 {
@@ -73,7 +79,10 @@ bool setBlocking(SocketHandle socket, bool blocking)
 
 // Neither system has an errno for a failed name lookup; this is the number the Windows socket
 // layer reports (WSAHOST_NOT_FOUND), used everywhere so the text is the same on every system.
-int hostNotFoundError() { return 11001; }
+int hostNotFoundError()
+{
+    return 11001;
+}
 
 int timedOutError()
 {
@@ -92,10 +101,9 @@ QString socketErrorText(int error)
     } else {
 #ifdef Q_OS_WIN
         wchar_t *buffer = nullptr;
-        const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                                                | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                            nullptr, DWORD(error), 0, reinterpret_cast<wchar_t *>(&buffer), 0,
-                                            nullptr);
+        const DWORD length =
+            FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, DWORD(error), 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
         if (length > 0)
             description = QString::fromWCharArray(buffer, int(length)).trimmed();
         LocalFree(buffer);
@@ -113,11 +121,9 @@ QString socketErrorText(int error)
 bool meansConnectionLost(int error)
 {
 #ifdef Q_OS_WIN
-    return error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAESHUTDOWN
-        || error == WSAENETRESET;
+    return error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAESHUTDOWN || error == WSAENETRESET;
 #else
-    return error == ECONNRESET || error == ECONNABORTED || error == EPIPE || error == ESHUTDOWN
-        || error == ENETRESET;
+    return error == ECONNRESET || error == ECONNABORTED || error == EPIPE || error == ESHUTDOWN || error == ENETRESET;
 #endif
 }
 
@@ -135,22 +141,22 @@ SocketHandle openTcpSocket(int *error)
     }
     return SocketHandle(s);
 #else
-#  ifdef SOCK_CLOEXEC
+#ifdef SOCK_CLOEXEC
     const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-#  else
+#else
     const int s = ::socket(AF_INET, SOCK_STREAM, 0);
     if (s >= 0)
         ::fcntl(s, F_SETFD, FD_CLOEXEC);
-#  endif
+#endif
     if (s < 0) {
         *error = lastError();
         return kNoSocket;
     }
-#  ifdef SO_NOSIGPIPE
+#ifdef SO_NOSIGPIPE
     // Systems without MSG_NOSIGNAL take the SIGPIPE guard per socket.
     const int on = 1;
     ::setsockopt(s, SOL_SOCKET, SO_NOSIGPIPE, &on, sizeof on);
-#  endif
+#endif
     return s;
 #endif
 }
@@ -184,14 +190,14 @@ int connectIPv4(SocketHandle socket, quint32 address, quint16 port, int timeoutM
                 FD_SET(socket, &failed);
                 // A negative time-out means no bound of our own: select waits without a limit.
                 const int ms = remainingMs(deadline);
-                timeval tv { ms / 1000, (ms % 1000) * 1000 };
+                timeval tv{ms / 1000, (ms % 1000) * 1000};
                 const int n = ::select(0, nullptr, &writable, &failed, ms < 0 ? nullptr : &tv);
                 if (n < 0) {
                     result = lastError();
                     break;
                 }
 #else
-                pollfd p { socket, POLLOUT, 0 };
+                pollfd p{socket, POLLOUT, 0};
                 const int n = ::poll(&p, 1, remainingMs(deadline));
                 if (n < 0) {
                     if (errno == EINTR && !deadline.hasExpired())
@@ -228,7 +234,7 @@ bool setSendTimeout(SocketHandle socket, int timeoutMs)
     const DWORD ms = DWORD(qMax(timeoutMs, 0));
     return ::setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char *>(&ms), sizeof ms) == 0;
 #else
-    timeval tv {};
+    timeval tv{};
     tv.tv_sec = qMax(timeoutMs, 0) / 1000;
     tv.tv_usec = (qMax(timeoutMs, 0) % 1000) * 1000;
     return ::setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv) == 0;
@@ -246,11 +252,11 @@ qint64 sendBytes(SocketHandle socket, const char *data, qint64 size, int *error)
     }
     return n;
 #else
-#  ifdef MSG_NOSIGNAL
+#ifdef MSG_NOSIGNAL
     const int flags = MSG_NOSIGNAL;
-#  else
+#else
     const int flags = 0;
-#  endif
+#endif
     for (;;) {
         const ssize_t n = ::send(socket, data, size_t(chunk), flags);
         if (n >= 0)
@@ -292,7 +298,7 @@ WaitResult waitReadable(SocketHandle socket, int timeoutMs, int *error)
     const QDeadlineTimer deadline(qMax(timeoutMs, 0));
     for (;;) {
 #ifdef Q_OS_WIN
-        WSAPOLLFD p {};
+        WSAPOLLFD p{};
         p.fd = socket;
         p.events = POLLRDNORM;
         const int n = ::WSAPoll(&p, 1, remainingMs(deadline));
@@ -309,7 +315,7 @@ WaitResult waitReadable(SocketHandle socket, int timeoutMs, int *error)
         // Hang-up and error count as readable: the receive that follows reports them.
         return WaitResult::Ready;
 #else
-        pollfd p { socket, POLLIN, 0 };
+        pollfd p{socket, POLLIN, 0};
         const int n = ::poll(&p, 1, remainingMs(deadline));
         if (n < 0) {
             if (errno == EINTR && !deadline.hasExpired())
@@ -344,7 +350,7 @@ void closeSocket(SocketHandle socket)
 
 bool setAbortiveClose(qintptr socket)
 {
-    linger l {};
+    linger l{};
     l.l_onoff = 1;
     l.l_linger = 0;
 #ifdef Q_OS_WIN
@@ -371,8 +377,8 @@ bool broadcastEnabled(qintptr socket)
 #ifdef Q_OS_WIN
     BOOL value = FALSE;
     int length = sizeof value;
-    return ::getsockopt(SOCKET(socket), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<char *>(&value), &length) == 0
-        && value;
+    return ::getsockopt(SOCKET(socket), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<char *>(&value), &length) == 0 &&
+           value;
 #else
     int value = 0;
     socklen_t length = sizeof value;
@@ -380,8 +386,7 @@ bool broadcastEnabled(qintptr socket)
 #endif
 }
 
-qint64 sendDatagramIPv4(qintptr socket, const char *data, qint64 size, quint32 address, quint16 port,
-                        int *error)
+qint64 sendDatagramIPv4(qintptr socket, const char *data, qint64 size, quint32 address, quint16 port, int *error)
 {
     const sockaddr_in sa = ipv4Address(address, port);
 #ifdef Q_OS_WIN
@@ -392,14 +397,14 @@ qint64 sendDatagramIPv4(qintptr socket, const char *data, qint64 size, quint32 a
     }
     return n;
 #else
-#  ifdef MSG_NOSIGNAL
+#ifdef MSG_NOSIGNAL
     const int flags = MSG_NOSIGNAL;
-#  else
+#else
     const int flags = 0;
-#  endif
+#endif
     for (;;) {
-        const ssize_t n = ::sendto(int(socket), data, size_t(size), flags, reinterpret_cast<const sockaddr *>(&sa),
-                                   sizeof sa);
+        const ssize_t n =
+            ::sendto(int(socket), data, size_t(size), flags, reinterpret_cast<const sockaddr *>(&sa), sizeof sa);
         if (n >= 0)
             return n;
         if (errno == EINTR)

@@ -7,8 +7,8 @@
 // Errors are returned as the system's own error numbers (errno on POSIX, WSAGetLastError() on
 // Windows), because the user-visible failure text carries that number.
 
-#include <QtGlobal>
 #include <QString>
+#include <QtGlobal>
 
 namespace qd::link::platform {
 
@@ -64,7 +64,6 @@ bool setBroadcast(qintptr socket, bool on);
 bool broadcastEnabled(qintptr socket);
 
 // One datagram to an IPv4 address (host byte order). Returns the byte count or -1 with *error.
-qint64 sendDatagramIPv4(qintptr socket, const char *data, qint64 size, quint32 address, quint16 port,
-                        int *error);
+qint64 sendDatagramIPv4(qintptr socket, const char *data, qint64 size, quint32 address, quint16 port, int *error);
 
 } // namespace qd::link::platform

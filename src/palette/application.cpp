@@ -4,8 +4,7 @@
 
 namespace qd::palette {
 
-Application::Application(int &argc, char **argv)
-    : QApplication(argc, argv)
+Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     setQuitOnLastWindowClosed(false);
 }

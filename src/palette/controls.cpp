@@ -4,9 +4,9 @@
 
 #include <QEnterEvent>
 #include <QMouseEvent>
-#include <QPointingDevice>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointingDevice>
 
 #include <art/artbook.h>
 
@@ -36,10 +36,7 @@ void DesignSized::applyDesignTransform(QPainter &painter, const QWidget *self) c
     painter.scale(self->width() / m_designSize.width(), self->height() / m_designSize.height());
 }
 
-PanelWidget::PanelWidget(const QString &look, QWidget *parent)
-    : QWidget(parent), m_look(look)
-{
-}
+PanelWidget::PanelWidget(const QString &look, QWidget *parent) : QWidget(parent), m_look(look) {}
 
 void PanelWidget::paintEvent(QPaintEvent *)
 {
@@ -69,8 +66,7 @@ void PanelWidget::paintEvent(QPaintEvent *)
     }
 }
 
-PictureWidget::PictureWidget(const QString &art, QWidget *parent)
-    : QWidget(parent), m_art(art)
+PictureWidget::PictureWidget(const QString &art, QWidget *parent) : QWidget(parent), m_art(art)
 {
     // A picture never takes a tap; taps between keys fall through to the panel and do nothing.
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -91,8 +87,7 @@ void PictureWidget::paintEvent(QPaintEvent *)
     p.drawPixmap(0, 0, m_cache);
 }
 
-PaletteButton::PaletteButton(const QString &look, QWidget *parent)
-    : QAbstractButton(parent), m_look(look)
+PaletteButton::PaletteButton(const QString &look, QWidget *parent) : QAbstractButton(parent), m_look(look)
 {
     setFocusPolicy(Qt::NoFocus);
     if (m_look == QLatin1String("transparentcirclebuttonstyle")) {
@@ -202,8 +197,10 @@ void PaletteButton::paintSegmented(QPainter &p, const QSizeF &size)
     const LookSet &looks = LookSet::instance();
     const QRectF r(0, 0.5, size.width(), size.height() - 1);
     QLinearGradient face(r.topLeft(), r.bottomLeft());
-    face.setColorAt(0, isDown() ? looks.color(m_look, QStringLiteral("pressed")) : looks.color(m_look, QStringLiteral("top")));
-    face.setColorAt(1, isDown() ? looks.color(m_look, QStringLiteral("pressed")) : looks.color(m_look, QStringLiteral("bottom")));
+    face.setColorAt(0, isDown() ? looks.color(m_look, QStringLiteral("pressed"))
+                                : looks.color(m_look, QStringLiteral("top")));
+    face.setColorAt(1, isDown() ? looks.color(m_look, QStringLiteral("pressed"))
+                                : looks.color(m_look, QStringLiteral("bottom")));
     p.setPen(QPen(looks.color(m_look, QStringLiteral("outline")), 1.0));
     p.setBrush(face);
     p.drawRect(r);
@@ -278,8 +275,7 @@ void PaletteButton::paintArrow(QPainter &p, const QSizeF &size)
     p.drawPolygon(t.map(tri));
 }
 
-PictureBox::PictureBox(QWidget *parent)
-    : QWidget(parent)
+PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }

@@ -35,8 +35,7 @@ double rounded2(double v)
 }
 } // namespace
 
-FormWindow::FormWindow(const QString &instanceName, QWidget *parent)
-    : QWidget(parent), m_instance(instanceName)
+FormWindow::FormWindow(const QString &instanceName, QWidget *parent) : QWidget(parent), m_instance(instanceName)
 {
     setObjectName(instanceName);
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -76,7 +75,8 @@ void FormWindow::build()
         if (spec.kind == QLatin1String("animation")) {
             auto *box = qobject_cast<PictureBox *>(parentWidget);
             if (!box)
-                qFatal("window %s: animation %s must sit in a picture box", qPrintable(m_instance), qPrintable(spec.name));
+                qFatal("window %s: animation %s must sit in a picture box", qPrintable(m_instance),
+                       qPrintable(spec.name));
             const auto &art = qd::art::ArtBook::instance();
             auto *animation = new FrameStripAnimation(art.render(spec.art, art.size(spec.art)), box);
             animation->setObjectName(spec.name);
@@ -159,12 +159,12 @@ QWidget *FormWindow::createControl(const ControlSpec &spec, QWidget *parent)
         QString accessible = spec.accessibleName;
         if (accessible.isEmpty())
             accessible = qd::art::SignTable::instance().signName(spec.name);
-        button->setAccessibleName(accessible.isEmpty() ? (spec.caption.isEmpty() ? spec.name : spec.caption) : accessible);
+        button->setAccessibleName(accessible.isEmpty() ? (spec.caption.isEmpty() ? spec.name : spec.caption)
+                                                       : accessible);
         if (!spec.handler.isEmpty()) {
             const Handler handler = m_handlers.value(spec.handler);
-            connect(button, &QAbstractButton::clicked, this, [handler, button] {
-                runGuarded([&] { handler(button); });
-            });
+            connect(button, &QAbstractButton::clicked, this,
+                    [handler, button] { runGuarded([&] { handler(button); }); });
         }
         return button;
     }
@@ -181,7 +181,8 @@ QWidget *FormWindow::createControl(const ControlSpec &spec, QWidget *parent)
     if (kind == QLatin1String("label")) {
         return new QLabel(spec.text.isEmpty() ? spec.caption : spec.text, parent);
     }
-    qFatal("window %s: control %s has unknown kind %s", qPrintable(m_instance), qPrintable(spec.name), qPrintable(kind));
+    qFatal("window %s: control %s has unknown kind %s", qPrintable(m_instance), qPrintable(spec.name),
+           qPrintable(kind));
 }
 
 QStringList FormWindow::controlNames() const
@@ -274,7 +275,8 @@ QJsonObject FormWindow::layoutJson() const
         const QRectF r = node.absolute;
         QJsonObject c;
         c.insert(QStringLiteral("name"), node.widget->objectName());
-        c.insert(QStringLiteral("rect"), QJsonArray{rounded2(r.x()), rounded2(r.y()), rounded2(r.width()), rounded2(r.height())});
+        c.insert(QStringLiteral("rect"),
+                 QJsonArray{rounded2(r.x()), rounded2(r.y()), rounded2(r.width()), rounded2(r.height())});
         c.insert(QStringLiteral("visible"), !node.widget->isHidden());
         if (node.parent >= 0)
             c.insert(QStringLiteral("parent"), m_nodes.at(node.parent).widget->objectName());

@@ -29,7 +29,11 @@ public:
     const WindowDescription &description() const { return m_description; }
 
     QWidget *control(const QString &name) const { return m_controls.value(name); }
-    template<class T> T *control(const QString &name) const { return qobject_cast<T *>(control(name)); }
+    template <class T>
+    T *control(const QString &name) const
+    {
+        return qobject_cast<T *>(control(name));
+    }
     FrameStripAnimation *animation(const QString &name) const { return m_animations.value(name); }
     QStringList controlNames() const;
 
@@ -76,7 +80,7 @@ private:
         int parent = -1;
         QRectF rect;
         QSizeF scale{1, 1};
-        QRectF absolute;        // in window pixels
+        QRectF absolute; // in window pixels
         QSizeF contentScale{1, 1};
         QRect pixels;
     };

@@ -19,8 +19,10 @@ QSize parseScreenSize(const QString &text)
 void useOffscreenScreen(const QSize &size)
 {
     // One file per size and process; the platform reads it while the application starts.
-    const QString path = QDir::temp().filePath(
-        QStringLiteral("qdclient-screen-%1x%2-%3.json").arg(size.width()).arg(size.height()).arg(QCoreApplication::applicationPid()));
+    const QString path = QDir::temp().filePath(QStringLiteral("qdclient-screen-%1x%2-%3.json")
+                                                   .arg(size.width())
+                                                   .arg(size.height())
+                                                   .arg(QCoreApplication::applicationPid()));
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         file.write(QStringLiteral(R"({"synchronousWindowSystemEvents": false, "windowFrameMargins": false,

@@ -91,10 +91,10 @@ WindowDescription WindowDescription::parse(const QByteArray &json, const QString
         d.controls.append(std::move(c));
     };
 
-    static const QSet<QString> kinds{QStringLiteral("panel"),   QStringLiteral("picture"),    QStringLiteral("key"),
-                                     QStringLiteral("button"),  QStringLiteral("checkbox"),   QStringLiteral("edit"),
-                                     QStringLiteral("memo"),    QStringLiteral("label"),      QStringLiteral("picturebox"),
-                                     QStringLiteral("animation")};
+    static const QSet<QString> kinds{
+        QStringLiteral("panel"),      QStringLiteral("picture"),  QStringLiteral("key"),  QStringLiteral("button"),
+        QStringLiteral("checkbox"),   QStringLiteral("edit"),     QStringLiteral("memo"), QStringLiteral("label"),
+        QStringLiteral("picturebox"), QStringLiteral("animation")};
     for (const QJsonValue &v : root.value(QLatin1String("controls")).toArray()) {
         const QJsonObject o = v.toObject();
         const QString kind = o.value(QLatin1String("kind")).toString();
@@ -105,7 +105,8 @@ WindowDescription WindowDescription::parse(const QByteArray &json, const QString
             for (const QJsonValue &k : o.value(QLatin1String("keys")).toArray()) {
                 const QJsonArray a = k.toArray();
                 if (a.size() != 3 && a.size() != 5)
-                    fail(origin, QStringLiteral("a key of %1 needs [name, x, y] or [name, x, y, w, h]").arg(group.parent));
+                    fail(origin,
+                         QStringLiteral("a key of %1 needs [name, x, y] or [name, x, y, w, h]").arg(group.parent));
                 ControlSpec key = group;
                 key.kind = QStringLiteral("key");
                 key.name = a[0].toString();

@@ -42,8 +42,8 @@ struct WindowDescription
     QString caption;
     QSizeF clientSize;
     bool scaled = false;
-    QList<ControlSpec> controls;   // creation and stacking order, `keys` groups expanded
-    QStringList tabOrder;          // keyboard focus order of the controls that take focus
+    QList<ControlSpec> controls; // creation and stacking order, `keys` groups expanded
+    QStringList tabOrder;        // keyboard focus order of the controls that take focus
 
     // Reads a description; a malformed one is a programming error and stops the program
     // with a message naming the file and the fault, so it shows on the first run.

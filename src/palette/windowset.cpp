@@ -101,7 +101,8 @@ void WindowSet::requestQuit()
     m_quitRequested = true;
     for (FormWindow *w : std::as_const(m_windows))
         w->stopTimers();
-    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
 }
 
 } // namespace qd::palette

@@ -19,8 +19,7 @@ using qd::palette::WindowSet;
 
 TMainClient *MainClient = nullptr;
 
-TMainClient::TMainClient()
-    : FormWindow(QStringLiteral("MainClient"))
+TMainClient::TMainClient() : FormWindow(QStringLiteral("MainClient"))
 {
     MainClient = this;
     bind(QStringLiteral("c3Click"), [this](QObject *s) { c3Click(s); });
@@ -41,9 +40,9 @@ TMainClient::TMainClient()
         Pair pair;
     };
     static constexpr Toggle toggles[] = {
-        {"enallagikatavasiClick", Katavasi},  {"enallagianavasiClick", Anavasi},
-        {"CornerButton1Click", Poiotitas},    {"enallagiIsonClick", Ison},
-        {"enallagifthoresClick", Gorgo},      {"enallagixronikiagogiClick", XronikiAgogi},
+        {"enallagikatavasiClick", Katavasi},   {"enallagianavasiClick", Anavasi},
+        {"CornerButton1Click", Poiotitas},     {"enallagiIsonClick", Ison},
+        {"enallagifthoresClick", Gorgo},       {"enallagixronikiagogiClick", XronikiAgogi},
         {"enallagiMartyriesClick", Martyries},
     };
     for (const Toggle &t : toggles)

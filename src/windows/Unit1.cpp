@@ -145,7 +145,8 @@ void TclientForm::discoveryFailed(const QString &text)
     // the timer keeps retrying quietly meanwhile.
     if (!m_failureLogged) {
         m_failureLogged = true;
-        appendLog(QStringLiteral("Discovery failed: %1").arg(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+        appendLog(
+            QStringLiteral("Discovery failed: %1").arg(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '))));
     }
     if (!m_failureShown && !m_creating) {
         m_failureShown = true;
@@ -158,7 +159,8 @@ void TclientForm::IdUDPServer1UDPRead(const QByteArray &data)
     QString text;
     text.reserve(data.size());
     for (const char byte : data)
-        text.append(static_cast<unsigned char>(byte) < 0x80 ? QChar(QLatin1Char(byte)) : QChar(QChar::ReplacementCharacter));
+        text.append(static_cast<unsigned char>(byte) < 0x80 ? QChar(QLatin1Char(byte))
+                                                            : QChar(QChar::ReplacementCharacter));
     text.chop(1);
     Edit2->setText(text);
     // A reply that leads nowhere is dropped without a word; discovery keeps running.

@@ -6,8 +6,7 @@
 
 TFormDiafora *FormDiafora = nullptr;
 
-TFormDiafora::TFormDiafora()
-    : FormWindow(QStringLiteral("FormDiafora"))
+TFormDiafora::TFormDiafora() : FormWindow(QStringLiteral("FormDiafora"))
 {
     FormDiafora = this;
     bind(QStringLiteral("en1Click"), [this](QObject *s) { en1Click(s); });

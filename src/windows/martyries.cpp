@@ -6,8 +6,7 @@
 
 TFormMartyries *FormMartyries = nullptr;
 
-TFormMartyries::TFormMartyries()
-    : FormWindow(QStringLiteral("FormMartyries"))
+TFormMartyries::TFormMartyries() : FormWindow(QStringLiteral("FormMartyries"))
 {
     FormMartyries = this;
     bind(QStringLiteral("ark1Click"), [this](QObject *s) { ark1Click(s); });

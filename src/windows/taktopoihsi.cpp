@@ -7,8 +7,7 @@
 
 Tmoveform *moveform = nullptr;
 
-Tmoveform::Tmoveform()
-    : FormWindow(QStringLiteral("moveform"))
+Tmoveform::Tmoveform() : FormWindow(QStringLiteral("moveform"))
 {
     moveform = this;
     bind(QStringLiteral("SpeedButton25Click"), [this](QObject *s) { SpeedButton25Click(s); });

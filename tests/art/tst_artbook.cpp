@@ -69,52 +69,96 @@ QList<Panel> mainWindowPanels()
 {
     const QRectF any(-1, -1, 0, 0);
     QList<Panel> p;
-    p.append({QStringLiteral("katavasi1"), {180, 160}, {8, 24, 180, 160}, {1.65, 1.65},
+    p.append({QStringLiteral("katavasi1"),
+              {180, 160},
+              {8, 24, 180, 160},
+              {1.65, 1.65},
               grid({words("c4 c3 c2 c1"), words("c12 c11 c10 c9"), words("c8 c7 c6 c5"), words("f2 c17 c14 c13")},
                    {8, 56, 100, 144}, {24, 64, 104, 144}, 41, 41)});
-    p.append({QStringLiteral("katavasi2"), {180, 160}, {8, 24, 180, 160}, {1.65, 1.65},
+    p.append({QStringLiteral("katavasi2"),
+              {180, 160},
+              {8, 24, 180, 160},
+              {1.65, 1.65},
               grid({words("e12 e13 e11 e9"), words("d6 d5 d4 d3"), words("d9 d7 d8 d2"), words("d11 d10 d1 d12")},
                    {8, 54, 100, 146}, {24, 64, 104, 144}, 41, 41, {{QStringLiteral("d4"), {98, -1, 0, 0}}})});
-    p.append({QStringLiteral("loipa"), {136, 160}, {8, 24, 136, 160}, {1.65, 1.65},
+    p.append({QStringLiteral("loipa"),
+              {136, 160},
+              {8, 24, 136, 160},
+              {1.65, 1.65},
               grid({words("e1 e2 e5"), words("e10 e4 e7"), words("f1 e3 e6"), words("f5 f4 e8")}, {8, 56, 102},
                    {24, 64, 104, 144}, 41, 41)});
-    p.append({QStringLiteral("anavasi1"), {264, 160}, {8, 24, 264, 160}, {1.65, 1.65},
+    p.append({QStringLiteral("anavasi1"),
+              {264, 160},
+              {8, 24, 264, 160},
+              {1.65, 1.65},
               grid({words("a1 a6 a7 a15 a19 a17"), words("a8 a9 a3 a4 a20 a18"), words("a2 a5 a16 b1 b5 b3"),
                     words("a12 a13 a14 b2 b6 b4")},
                    {8, 54, 96, 140, 182, 228}, {24, 62, 102, 142}, 41, 42)});
-    p.append({QStringLiteral("anavasi2"), {264, 160}, {8, 24, 264, 160}, {1.65, 1.65},
-              grid({words("b7 b12 b14 b9 b16 b20"), words("b8 b15 b13 b10 b17 b11"),
+    p.append({QStringLiteral("anavasi2"),
+              {264, 160},
+              {8, 24, 264, 160},
+              {1.65, 1.65},
+              grid({words("b7 b12 b14 b9 b16 b20"),
+                    words("b8 b15 b13 b10 b17 b11"),
                     {QString(), QString(), QString(), QString(), QStringLiteral("b19"), QStringLiteral("b18")}},
                    {8, 54, 96, 140, 182, 228}, {24, 62, 102}, 41, 42, {{QStringLiteral("b7"), {10, -1, 0, 0}}})});
-    p.append({QStringLiteral("gorgo"), {592, 70}, {8, 18, 592, 70}, {1.7, 1.7},
+    p.append({QStringLiteral("gorgo"),
+              {592, 70},
+              {8, 18, 592, 70},
+              {1.7, 1.7},
               grid({words("kar6 xr24 xr22 xr20 xr18 xr19 xr16 xr4 xr3 xr10 xr6 xr7 xr8"),
                     words("kar5 kar7 xr21 xr17 xr15 xr13 xr5 xr1 xr2 xr9 xr11 xr12 xr14")},
                    {10, 54, 100, 146, 190, 238, 284, 328, 374, 420, 466, 510, 558}, {16, 52}, 41, 37,
                    {{QStringLiteral("xr11"), {464, -1, 0, 0}}, {QStringLiteral("xr14"), {556, -1, 0, 0}}})});
-    p.append({QStringLiteral("fthores"), {449, 70}, {8, 18, 592, 70}, {1.7, 1.7},
+    p.append({QStringLiteral("fthores"),
+              {449, 70},
+              {8, 18, 592, 70},
+              {1.7, 1.7},
               grid({words("ft8 ft7 ft6 ft5 ft13 ft14 ft15 ft16 ft19 ft20"),
                     words("ft1 ft2 ft3 ft4 ft9 ft10 ft11 ft12 ft17 ft18 ft21")},
                    {10, 62, 116, 170, 224, 276, 330, 386, 440, 494, 548}, {16, 52}, 50, 37,
                    {{QStringLiteral("ft2"), {64, -1, 0, 0}}, {QStringLiteral("ft9"), {222, -1, 0, 0}}})});
-    p.append({QStringLiteral("martyries1"), {373, 51}, {4, 14, 281, 45}, {1.9, 1.7},
+    p.append({QStringLiteral("martyries1"),
+              {373, 51},
+              {4, 14, 281, 45},
+              {1.9, 1.7},
               row(words("m1 m2 m3 m4 m5 m6 m7 m8"), {6, 40, 76, 110, 144, 180, 214, 250}, 16, 33, 42,
                   {{QStringLiteral("m2"), {-1, -1, 35, 0}}})});
-    p.append({QStringLiteral("martyries2"), {282, 43}, {2, 14, 282, 43}, {1.9, 1.7},
+    p.append({QStringLiteral("martyries2"),
+              {282, 43},
+              {2, 14, 282, 43},
+              {1.9, 1.7},
               row(words("o1 o2 o3 o4 o5 o6 o7 o8 o9"), {4, 34, 64, 94, 124, 154, 184, 220, 252}, 16, 31, 42,
-                  {{QStringLiteral("o1"), {-1, -1, 29, 0}}, {QStringLiteral("o2"), {-1, -1, 29, 0}},
+                  {{QStringLiteral("o1"), {-1, -1, 29, 0}},
+                   {QStringLiteral("o2"), {-1, -1, 29, 0}},
                    {QStringLiteral("o7"), {-1, -1, 35, 0}}})});
-    p.append({QStringLiteral("diastoles"), {146, 35}, {2, 18, 161, 41}, {1.6, 1.7},
+    p.append({QStringLiteral("diastoles"),
+              {146, 35},
+              {2, 18, 161, 41},
+              {1.6, 1.7},
               row(words("di4 di3 di2 di1 di5"), {2, 34, 66, 98, 130}, 18, 31, 39,
                   {{QStringLiteral("di4"), {-1, -1, 30, 0}}, {QStringLiteral("di5"), {-1, -1, 33, 0}}})});
-    p.append({QStringLiteral("ison2"), {143, 28}, {8, 16, 143, 45}, {1.9, 1.3},
+    p.append({QStringLiteral("ison2"),
+              {143, 28},
+              {8, 16, 143, 45},
+              {1.9, 1.3},
               row(words("l1 l2 l3"), {12, 58, 106}, 16, 45, 42,
                   {{QStringLiteral("l1"), {-1, -1, 43, 0}}, {QStringLiteral("l3"), {-1, 18, 0, 0}}})});
-    p.append({QStringLiteral("yfesi"), {255, 36}, {4, 16, 265, 41}, {1.75, 1.4},
+    p.append({QStringLiteral("yfesi"),
+              {255, 36},
+              {4, 16, 265, 41},
+              {1.75, 1.4},
               row(words("sa1 sa2 sa3 sa4 sa5 sa6"), {6, 49, 94, 138, 182, 224}, 16, 41, 42)});
-    p.append({QStringLiteral("xronikiagogi1"), {261, 39}, {6, 18, 261, 47}, {1.75, 1.3},
+    p.append({QStringLiteral("xronikiagogi1"),
+              {261, 39},
+              {6, 18, 261, 47},
+              {1.75, 1.3},
               row(words("x8 x9 x10 x11 x12 x13 x14"), {6, 44, 82, 118, 156, 192, 230}, 20, 35, 42,
                   {{QStringLiteral("x8"), {-1, -1, 0, 43}}})});
-    p.append({QStringLiteral("xronikiagogi2"), {252, 53}, {6, 14, 261, 47}, {1.75, 1.3},
+    p.append({QStringLiteral("xronikiagogi2"),
+              {252, 53},
+              {6, 14, 261, 47},
+              {1.75, 1.3},
               row(words("x1 x2 x3 x4 x5 x6 x7"), {6, 44, 82, 118, 156, 192, 230}, 16, 35, 42,
                   {{QStringLiteral("x1"), {-1, -1, 0, 43}}})});
     const auto keys = [](const QList<std::tuple<const char *, int, int, int, int>> &list) {
@@ -123,21 +167,54 @@ QList<Panel> mainWindowPanels()
             out.append({QString::fromLatin1(n), QRectF(x, y, w, h)});
         return out;
     };
-    p.append({QStringLiteral("poiotitas1"), {141, 191}, {8, 24, 141, 191}, {1.38, 1.32},
-              keys({{"g4", 8, 26, 53, 35}, {"g5", 62, 26, 43, 34}, {"g6", 106, 26, 41, 34},
-                    {"g15", 8, 64, 47, 35}, {"g16", 56, 64, 43, 35}, {"g17", 104, 64, 41, 35},
-                    {"g1", 8, 102, 65, 35}, {"g2", 82, 102, 63, 35}, {"g7", 10, 140, 67, 37}, {"g8", 84, 140, 63, 37},
-                    {"g9", 8, 180, 65, 35}, {"g11", 84, 180, 65, 35}})});
-    p.append({QStringLiteral("poiotitas2"), {141, 191}, {8, 24, 141, 191}, {1.38, 1.32},
-              keys({{"g13", 8, 24, 53, 34}, {"g19", 62, 24, 43, 34}, {"g14", 104, 24, 41, 34},
-                    {"g20", 8, 64, 47, 25}, {"g21", 54, 64, 51, 25}, {"g24", 104, 64, 43, 25},
-                    {"g22", 8, 96, 41, 34}, {"g23", 54, 96, 37, 34}, {"g3", 94, 96, 51, 33},
-                    {"g18", 8, 136, 67, 35}, {"g25", 84, 136, 63, 35}, {"g10", 8, 176, 65, 37}, {"g12", 84, 176, 65, 37}})});
-    p.append({QStringLiteral("toolgrid"), {243, 157}, {0, 0, 269, 153}, {1, 1},
-              keys({{"rythmiseisshow", 8, 4, 58, 48}, {"SpeedButton15", 69, 4, 60, 48}, {"con_SpeedButton", 139, 4, 48, 48},
-                    {"off", 202, 3, 62, 48}, {"martyriesshow", 8, 54, 58, 48}, {"SpeedButton14", 71, 54, 60, 48},
-                    {"SpeedButton35", 140, 54, 55, 48}, {"SpeedButton2", 202, 54, 62, 48},
-                    {"diaforashow", 6, 103, 58, 48}, {"n5", 71, 103, 60, 48}, {"SpeedButton25", 138, 104, 59, 43},
+    p.append({QStringLiteral("poiotitas1"),
+              {141, 191},
+              {8, 24, 141, 191},
+              {1.38, 1.32},
+              keys({{"g4", 8, 26, 53, 35},
+                    {"g5", 62, 26, 43, 34},
+                    {"g6", 106, 26, 41, 34},
+                    {"g15", 8, 64, 47, 35},
+                    {"g16", 56, 64, 43, 35},
+                    {"g17", 104, 64, 41, 35},
+                    {"g1", 8, 102, 65, 35},
+                    {"g2", 82, 102, 63, 35},
+                    {"g7", 10, 140, 67, 37},
+                    {"g8", 84, 140, 63, 37},
+                    {"g9", 8, 180, 65, 35},
+                    {"g11", 84, 180, 65, 35}})});
+    p.append({QStringLiteral("poiotitas2"),
+              {141, 191},
+              {8, 24, 141, 191},
+              {1.38, 1.32},
+              keys({{"g13", 8, 24, 53, 34},
+                    {"g19", 62, 24, 43, 34},
+                    {"g14", 104, 24, 41, 34},
+                    {"g20", 8, 64, 47, 25},
+                    {"g21", 54, 64, 51, 25},
+                    {"g24", 104, 64, 43, 25},
+                    {"g22", 8, 96, 41, 34},
+                    {"g23", 54, 96, 37, 34},
+                    {"g3", 94, 96, 51, 33},
+                    {"g18", 8, 136, 67, 35},
+                    {"g25", 84, 136, 63, 35},
+                    {"g10", 8, 176, 65, 37},
+                    {"g12", 84, 176, 65, 37}})});
+    p.append({QStringLiteral("toolgrid"),
+              {243, 157},
+              {0, 0, 269, 153},
+              {1, 1},
+              keys({{"rythmiseisshow", 8, 4, 58, 48},
+                    {"SpeedButton15", 69, 4, 60, 48},
+                    {"con_SpeedButton", 139, 4, 48, 48},
+                    {"off", 202, 3, 62, 48},
+                    {"martyriesshow", 8, 54, 58, 48},
+                    {"SpeedButton14", 71, 54, 60, 48},
+                    {"SpeedButton35", 140, 54, 55, 48},
+                    {"SpeedButton2", 202, 54, 62, 48},
+                    {"diaforashow", 6, 103, 58, 48},
+                    {"n5", 71, 103, 60, 48},
+                    {"SpeedButton25", 138, 104, 59, 43},
                     {"SpeedButton31", 202, 104, 59, 43}})});
     return p;
 }
@@ -259,7 +336,8 @@ void TestArtBook::keysLieOverTiles_data()
     QTest::addColumn<QRectF>("key");
     for (const Panel &p : mainWindowPanels())
         for (const Key &k : p.keys)
-            QTest::addRow("%s/%s", qPrintable(p.art), qPrintable(k.name)) << p.art << shownSize(p) << p.picture << k.rect;
+            QTest::addRow("%s/%s", qPrintable(p.art), qPrintable(k.name))
+                << p.art << shownSize(p) << p.picture << k.rect;
 }
 
 void TestArtBook::keysLieOverTiles()

@@ -102,13 +102,29 @@ void TestSignTable::bundledTableHasTheMainWindowWords()
         for (int i = from; i <= to; ++i)
             expected.insert(QString::fromLatin1(prefix) + QString::number(i));
     };
-    range("a", 1, 9); range("a", 12, 20); range("b", 1, 20); range("c", 1, 14); range("c", 17, 17);
-    range("d", 1, 12); range("di", 1, 5); range("e", 1, 13); range("f", 1, 2); range("f", 4, 5);
-    range("ft", 1, 21); range("g", 1, 25); range("k", 1, 8); range("kar", 5, 7); range("l", 1, 3);
-    range("m", 1, 8); range("o", 1, 9); range("sa", 1, 6); range("x", 1, 14); range("xr", 1, 22);
+    range("a", 1, 9);
+    range("a", 12, 20);
+    range("b", 1, 20);
+    range("c", 1, 14);
+    range("c", 17, 17);
+    range("d", 1, 12);
+    range("di", 1, 5);
+    range("e", 1, 13);
+    range("f", 1, 2);
+    range("f", 4, 5);
+    range("ft", 1, 21);
+    range("g", 1, 25);
+    range("k", 1, 8);
+    range("kar", 5, 7);
+    range("l", 1, 3);
+    range("m", 1, 8);
+    range("o", 1, 9);
+    range("sa", 1, 6);
+    range("x", 1, 14);
+    range("xr", 1, 22);
     range("xr", 24, 24);
-    for (const char *w : {"SpeedButton14", "SpeedButton15", "SpeedButton25", "SpeedButton31", "SpeedButton35", "n5",
-                          "CheckBox1"})
+    for (const char *w :
+         {"SpeedButton14", "SpeedButton15", "SpeedButton25", "SpeedButton31", "SpeedButton35", "n5", "CheckBox1"})
         expected.insert(QString::fromLatin1(w));
     QCOMPARE(expected.size(), 214);
     QCOMPARE(QSet<QString>(words.begin(), words.end()), expected);

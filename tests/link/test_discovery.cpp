@@ -17,7 +17,7 @@ namespace {
 
 const QString kCouldNotBind = QStringLiteral("Could not bind socket. Address and port are already in use.");
 
-template<typename F>
+template <typename F>
 QString failureOf(F &&f)
 {
     try {
@@ -135,8 +135,8 @@ void TestDiscovery::replySizes()
     listener.open();
     QSignalSpy spy(&listener, &DiscoveryListener::replyReceived);
     // Twice: a datagram that is dropped must not stop or swallow the one behind it.
-    QVERIFY(sendAndSettle(listener, spy, { datagram, datagram }));
-    const QList<QByteArray> expected = handedOn ? QList<QByteArray> { datagram, datagram } : QList<QByteArray>();
+    QVERIFY(sendAndSettle(listener, spy, {datagram, datagram}));
+    const QList<QByteArray> expected = handedOn ? QList<QByteArray>{datagram, datagram} : QList<QByteArray>();
     QCOMPARE(repliesOf(spy), expected);
 }
 
@@ -146,9 +146,10 @@ void TestDiscovery::openFailsWhenThePortIsTaken_data()
     QTest::addColumn<int>("holderMode");
 
     QTest::newRow("held alone") << QHostAddress(QHostAddress::AnyIPv4) << int(QAbstractSocket::DontShareAddress);
-    QTest::newRow("held, sharing offered")
-        << QHostAddress(QHostAddress::AnyIPv4) << int(QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);
-    QTest::newRow("held on loopback only") << QHostAddress(QHostAddress::LocalHost) << int(QAbstractSocket::DontShareAddress);
+    QTest::newRow("held, sharing offered") << QHostAddress(QHostAddress::AnyIPv4)
+                                           << int(QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);
+    QTest::newRow("held on loopback only")
+        << QHostAddress(QHostAddress::LocalHost) << int(QAbstractSocket::DontShareAddress);
 }
 
 void TestDiscovery::openFailsWhenThePortIsTaken()
@@ -169,9 +170,10 @@ void TestDiscovery::othersCannotShareOurPort()
     DiscoveryListener listener;
     listener.setListenPort(0);
     listener.open();
-    for (const QHostAddress &address : { QHostAddress(QHostAddress::AnyIPv4), QHostAddress(QHostAddress::LocalHost) }) {
+    for (const QHostAddress &address : {QHostAddress(QHostAddress::AnyIPv4), QHostAddress(QHostAddress::LocalHost)}) {
         QUdpSocket other;
-        QVERIFY2(!other.bind(address, listener.boundPort(), QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint),
+        QVERIFY2(!other.bind(address, listener.boundPort(),
+                             QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint),
                  qPrintable(address.toString()));
     }
 }
@@ -202,8 +204,8 @@ void TestDiscovery::closeAndReopen()
     QCOMPARE(listener.boundPort(), port);
     QVERIFY(listener.broadcastPermitted());
     QSignalSpy spy(&listener, &DiscoveryListener::replyReceived);
-    QVERIFY(sendAndSettle(listener, spy, { QByteArray("127.0.0.1\n") }));
-    QCOMPARE(repliesOf(spy), QList<QByteArray> { QByteArray("127.0.0.1\n") });
+    QVERIFY(sendAndSettle(listener, spy, {QByteArray("127.0.0.1\n")}));
+    QCOMPARE(repliesOf(spy), QList<QByteArray>{QByteArray("127.0.0.1\n")});
 }
 
 void TestDiscovery::handlerMayCloseTheListener()
@@ -220,7 +222,7 @@ void TestDiscovery::handlerMayCloseTheListener()
     QCOMPARE(sender.writeDatagram(QByteArray("second\n"), QHostAddress::LocalHost, port), 7);
     QVERIFY(spy.wait(30000));
     QCoreApplication::processEvents();
-    QCOMPARE(repliesOf(spy), QList<QByteArray> { QByteArray("first\n") });
+    QCOMPARE(repliesOf(spy), QList<QByteArray>{QByteArray("first\n")});
     QVERIFY(!listener.isActive());
     // Open again later and it works as before.
     listener.setListenPort(port);
@@ -236,8 +238,8 @@ void TestDiscovery::repliesOverIPv6()
     if (!listener.hasIPv6Socket())
         QSKIP("no IPv6 on this system");
     QSignalSpy spy(&listener, &DiscoveryListener::replyReceived);
-    QVERIFY(sendAndSettle(listener, spy, { QByteArray("::1 host\n") }, QHostAddress(QHostAddress::LocalHostIPv6)));
-    QCOMPARE(repliesOf(spy), QList<QByteArray> { QByteArray("::1 host\n") });
+    QVERIFY(sendAndSettle(listener, spy, {QByteArray("::1 host\n")}, QHostAddress(QHostAddress::LocalHostIPv6)));
+    QCOMPARE(repliesOf(spy), QList<QByteArray>{QByteArray("::1 host\n")});
 }
 
 void TestDiscovery::sendProbeWhenInactiveFails()

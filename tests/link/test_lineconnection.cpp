@@ -24,15 +24,21 @@ QString socketError(int code, const char *description)
 {
     return QStringLiteral("Socket Error # %1\n%2").arg(code).arg(QLatin1String(description));
 }
-QString resetText() { return socketError(ECONNRESET, "Connection reset by peer."); }
-QString brokenPipeText() { return socketError(EPIPE, "Broken pipe."); }
+QString resetText()
+{
+    return socketError(ECONNRESET, "Connection reset by peer.");
+}
+QString brokenPipeText()
+{
+    return socketError(EPIPE, "Broken pipe.");
+}
 
 const QString kNotConnected = QStringLiteral("Not connected.");
 const QString kClosedByServer = QStringLiteral("Connection closed by the server.");
 const QString kTooLong = QStringLiteral("Reply line longer than 16384 bytes.");
 
 // Runs `f` and returns the text of the Failure it throws; a null string when it throws none.
-template<typename F>
+template <typename F>
 QString failureOf(F &&f)
 {
     try {
@@ -178,20 +184,20 @@ void TestLineConnection::replyLines_data()
     QTest::addColumn<QStringList>("lines");
 
     const QString longLine(16384, QLatin1Char('a'));
-    QTest::newRow("ok LF") << QByteArray("ok\n") << QStringList { "ok" };
-    QTest::newRow("ok CR LF") << QByteArray("ok\r\n") << QStringList { "ok" };
-    QTest::newRow("CR LF alone") << QByteArray("\r\n") << QStringList { "" };
-    QTest::newRow("LF alone") << QByteArray("\n") << QStringList { "" };
-    QTest::newRow("upper case") << QByteArray("OK\n") << QStringList { "OK" };
-    QTest::newRow("trailing space") << QByteArray("ok \n") << QStringList { "ok " };
-    QTest::newRow("only one CR dropped") << QByteArray("ok\r\r\n") << QStringList { "ok\r" };
-    QTest::newRow("CR inside kept") << QByteArray("o\rk\n") << QStringList { "o\rk" };
+    QTest::newRow("ok LF") << QByteArray("ok\n") << QStringList{"ok"};
+    QTest::newRow("ok CR LF") << QByteArray("ok\r\n") << QStringList{"ok"};
+    QTest::newRow("CR LF alone") << QByteArray("\r\n") << QStringList{""};
+    QTest::newRow("LF alone") << QByteArray("\n") << QStringList{""};
+    QTest::newRow("upper case") << QByteArray("OK\n") << QStringList{"OK"};
+    QTest::newRow("trailing space") << QByteArray("ok \n") << QStringList{"ok "};
+    QTest::newRow("only one CR dropped") << QByteArray("ok\r\r\n") << QStringList{"ok\r"};
+    QTest::newRow("CR inside kept") << QByteArray("o\rk\n") << QStringList{"o\rk"};
     QTest::newRow("bytes above 0x7F") << QByteArray("\xce\xb1\x80\xff!\x7f\n")
-                                      << QStringList { QString::fromUtf16(u"\uFFFD\uFFFD\uFFFD\uFFFD!\x7f") };
-    QTest::newRow("NUL byte") << QByteArray("a\0b\n", 4) << QStringList { QString::fromUtf16(u"a\0b", 3) };
+                                      << QStringList{QString::fromUtf16(u"\uFFFD\uFFFD\uFFFD\uFFFD!\x7f")};
+    QTest::newRow("NUL byte") << QByteArray("a\0b\n", 4) << QStringList{QString::fromUtf16(u"a\0b", 3)};
     QTest::newRow("oldest first") << QByteArray("first\nsecond\r\n\nthird\n")
-                                  << QStringList { "first", "second", "", "third" };
-    QTest::newRow("16384 bytes") << (longLine.toLatin1() + '\n') << QStringList { longLine };
+                                  << QStringList{"first", "second", "", "third"};
+    QTest::newRow("16384 bytes") << (longLine.toLatin1() + '\n') << QStringList{longLine};
     QByteArray many;
     QStringList manyLines;
     for (int i = 0; i < 5000; ++i) {
@@ -314,7 +320,7 @@ void TestLineConnection::connectFailures_data()
 
     const QString refused = socketError(ECONNREFUSED, "Connection refused.");
     const QString notFound = QStringLiteral("Socket Error # 11001\nHost not found.");
-    for (const bool before : { false, true }) {
+    for (const bool before : {false, true}) {
         const char *const suffix = before ? " after a connection" : "";
         // Failures before the connection object is touched leave it as it was.
         QTest::addRow("empty host%s", suffix) << QString() << 6000 << before << QStringLiteral("") << before;
@@ -421,8 +427,8 @@ void TestLineConnection::connectedTestTakesArrivedBytes()
 {
     QVERIFY(openPair());
     QVERIFY(serverSends("ok\nhalf"));
-    QTRY_COMPARE_WITH_TIMEOUT((m_connection->connectedTest(), m_connection->pendingBytes()),
-                              QByteArray("ok\nhalf"), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT((m_connection->connectedTest(), m_connection->pendingBytes()), QByteArray("ok\nhalf"),
+                              30000);
     QVERIFY(m_connection->isOpen());
 }
 
@@ -518,17 +524,16 @@ void TestLineConnection::exchangeWithPeer_data()
     QTest::addColumn<bool>("thenClosed");
 
     const QString reset = QLatin1Char('!') + resetText();
-    QTest::newRow("ok") << QStringList() << 30000 << QStringList { "ok", "ok" } << false;
-    QTest::newRow("reply comes while the read waits") << QStringList { "--mode", "delay", "300" } << 30000
-                                                      << QStringList { "ok", "ok" } << false;
-    QTest::newRow("silent server, bounded wait") << QStringList { "--mode", "silent" } << 100
-                                                 << QStringList { "", "" } << false;
-    QTest::newRow("reject") << QStringList { "--mode", "reject" } << 30000 << QStringList { "no", "no" } << false;
-    QTest::newRow("empty") << QStringList { "--mode", "empty" } << 30000 << QStringList { "", "" } << false;
-    QTest::newRow("close after one") << QStringList { "--mode", "close-after", "1" } << 30000
-                                     << QStringList { "ok" } << true;
-    QTest::newRow("reset at the second") << QStringList { "--mode", "reset-after", "2" } << 30000
-                                         << QStringList { "ok", reset } << false;
+    QTest::newRow("ok") << QStringList() << 30000 << QStringList{"ok", "ok"} << false;
+    QTest::newRow("reply comes while the read waits")
+        << QStringList{"--mode", "delay", "300"} << 30000 << QStringList{"ok", "ok"} << false;
+    QTest::newRow("silent server, bounded wait")
+        << QStringList{"--mode", "silent"} << 100 << QStringList{"", ""} << false;
+    QTest::newRow("reject") << QStringList{"--mode", "reject"} << 30000 << QStringList{"no", "no"} << false;
+    QTest::newRow("empty") << QStringList{"--mode", "empty"} << 30000 << QStringList{"", ""} << false;
+    QTest::newRow("close after one") << QStringList{"--mode", "close-after", "1"} << 30000 << QStringList{"ok"} << true;
+    QTest::newRow("reset at the second") << QStringList{"--mode", "reset-after", "2"} << 30000
+                                         << QStringList{"ok", reset} << false;
 }
 
 void TestLineConnection::exchangeWithPeer()
@@ -545,7 +550,7 @@ void TestLineConnection::exchangeWithPeer()
     QSignalSpy disconnectedSpy(m_connection.get(), &LineConnection::disconnected);
     QVERIFY(failureOf([&] { m_connection->connectToServer(); }).isNull());
 
-    const QStringList words { QStringLiteral("a15"), QStringLiteral("move_client") };
+    const QStringList words{QStringLiteral("a15"), QStringLiteral("move_client")};
     for (qsizetype i = 0; i < reads.size(); ++i) {
         QCOMPARE(failureOf([&] { m_connection->writeLine(words.at(i)); }), QString());
         QString line;

@@ -58,15 +58,15 @@ void TestPeer::replyModes_data()
     QTest::addColumn<bool>("closes");
 
     QTest::newRow("ok") << QStringList() << QByteArray("ok\nok\n") << false;
-    QTest::newRow("empty") << QStringList { "--mode", "empty" } << QByteArray("\n\n") << false;
-    QTest::newRow("silent") << QStringList { "--mode", "silent" } << QByteArray() << false;
-    QTest::newRow("reject") << QStringList { "--mode", "reject" } << QByteArray("no\nno\n") << false;
-    QTest::newRow("reject text") << QStringList { "--mode", "reject", "--reject-text", "nope" }
+    QTest::newRow("empty") << QStringList{"--mode", "empty"} << QByteArray("\n\n") << false;
+    QTest::newRow("silent") << QStringList{"--mode", "silent"} << QByteArray() << false;
+    QTest::newRow("reject") << QStringList{"--mode", "reject"} << QByteArray("no\nno\n") << false;
+    QTest::newRow("reject text") << QStringList{"--mode", "reject", "--reject-text", "nope"}
                                  << QByteArray("nope\nnope\n") << false;
-    QTest::newRow("delay") << QStringList { "--mode", "delay", "200" } << QByteArray("ok\nok\n") << false;
-    QTest::newRow("delay, joined number") << QStringList { "--mode", "delay=0" } << QByteArray("ok\nok\n") << false;
-    QTest::newRow("close after 2") << QStringList { "--mode", "close-after", "2" } << QByteArray("ok\nok\n") << true;
-    QTest::newRow("close after 1") << QStringList { "--mode", "close-after", "1" } << QByteArray("ok\n") << true;
+    QTest::newRow("delay") << QStringList{"--mode", "delay", "200"} << QByteArray("ok\nok\n") << false;
+    QTest::newRow("delay, joined number") << QStringList{"--mode", "delay=0"} << QByteArray("ok\nok\n") << false;
+    QTest::newRow("close after 2") << QStringList{"--mode", "close-after", "2"} << QByteArray("ok\nok\n") << true;
+    QTest::newRow("close after 1") << QStringList{"--mode", "close-after", "1"} << QByteArray("ok\n") << true;
 }
 
 void TestPeer::replyModes()
@@ -84,7 +84,7 @@ void TestPeer::replyModes()
 
     const int lines = closes && replies == "ok\n" ? 1 : 2;
     QVERIFY(peer.waitForWords(lines));
-    QCOMPARE(peer.receivedWords(), QStringList({ "a15", "b" }).mid(0, lines));
+    QCOMPARE(peer.receivedWords(), QStringList({"a15", "b"}).mid(0, lines));
     // The peer answers before it prints the word, so whatever answer there is has been sent.
     QCOMPARE(readBytes(socket, replies.size()), replies);
     if (closes) {
@@ -99,7 +99,7 @@ void TestPeer::resetAfter()
 {
     // Read through the link itself, which tells a reset from an orderly close.
     PeerProcess peer;
-    QVERIFY2(peer.start({ "--mode", "reset-after", "2" }), qPrintable(peer.errorString()));
+    QVERIFY2(peer.start({"--mode", "reset-after", "2"}), qPrintable(peer.errorString()));
     qd::link::LineConnection connection;
     connection.setHost(QStringLiteral("127.0.0.1"));
     connection.setPort(peer.tcpPort());
@@ -121,7 +121,7 @@ void TestPeer::resetAfter()
 void TestPeer::linesInAnyPieces()
 {
     PeerProcess peer;
-    QVERIFY2(peer.start({ "--mode", "silent" }), qPrintable(peer.errorString()));
+    QVERIFY2(peer.start({"--mode", "silent"}), qPrintable(peer.errorString()));
     QTcpSocket socket;
     QVERIFY(connectTo(socket, peer.tcpPort()));
     // A line split over two sends, a line ended by LF alone, an empty line, two in one send.
@@ -130,14 +130,14 @@ void TestPeer::linesInAnyPieces()
     socket.write("5\r\nmove_client\n\r\nx\r\ny\r\n");
     QVERIFY(socket.waitForBytesWritten(30000));
     QVERIFY(peer.waitForWords(5));
-    QCOMPARE(peer.receivedWords(), QStringList({ "a15", "move_client", "", "x", "y" }));
+    QCOMPARE(peer.receivedWords(), QStringList({"a15", "move_client", "", "x", "y"}));
 }
 
 void TestPeer::connectionsOneAfterAnother()
 {
     PeerProcess peer;
-    QVERIFY2(peer.start({ "--mode", "close-after", "1" }), qPrintable(peer.errorString()));
-    for (const char *word : { "first", "second", "third" }) {
+    QVERIFY2(peer.start({"--mode", "close-after", "1"}), qPrintable(peer.errorString()));
+    for (const char *word : {"first", "second", "third"}) {
         QTcpSocket socket;
         QVERIFY(connectTo(socket, peer.tcpPort()));
         socket.write(QByteArray(word) + "\r\n");
@@ -145,7 +145,7 @@ void TestPeer::connectionsOneAfterAnother()
         QVERIFY(socket.state() == QAbstractSocket::UnconnectedState || socket.waitForDisconnected(30000));
     }
     QVERIFY(peer.waitForWords(3));
-    QCOMPARE(peer.receivedWords(), QStringList({ "first", "second", "third" }));
+    QCOMPARE(peer.receivedWords(), QStringList({"first", "second", "third"}));
 }
 
 void TestPeer::discoveryReply_data()
@@ -154,7 +154,7 @@ void TestPeer::discoveryReply_data()
     QTest::addColumn<QByteArray>("reply");
 
     QTest::newRow("default host text") << QStringList() << QByteArray("127.0.0.1\n");
-    QTest::newRow("host name") << QStringList { "--host-text", "qdserver" } << QByteArray("qdserver\n");
+    QTest::newRow("host name") << QStringList{"--host-text", "qdserver"} << QByteArray("qdserver\n");
 }
 
 void TestPeer::discoveryReply()
@@ -179,7 +179,7 @@ void TestPeer::onlyTheProbeIsAnswered()
     QVERIFY2(peer.start(), qPrintable(peer.errorString()));
     QUdpSocket other;
     QVERIFY(other.bind(QHostAddress::LocalHost, 0));
-    for (const QByteArray &datagram : { QByteArray("xx"), QByteArray("qdx"), QByteArray("QD"), QByteArray("q") })
+    for (const QByteArray &datagram : {QByteArray("xx"), QByteArray("qdx"), QByteArray("QD"), QByteArray("q")})
         QCOMPARE(other.writeDatagram(datagram, QHostAddress::LocalHost, peer.udpPort()), datagram.size());
     QUdpSocket prober;
     QVERIFY(prober.bind(QHostAddress::LocalHost, 0));
@@ -192,7 +192,7 @@ void TestPeer::onlyTheProbeIsAnswered()
 void TestPeer::noDiscovery()
 {
     PeerProcess peer;
-    QVERIFY2(peer.start({ "--no-discovery" }), qPrintable(peer.errorString()));
+    QVERIFY2(peer.start({"--no-discovery"}), qPrintable(peer.errorString()));
     QCOMPARE(peer.udpPort(), quint16(0));
     QVERIFY(peer.tcpPort() != 0);
 }
@@ -200,11 +200,11 @@ void TestPeer::noDiscovery()
 void TestPeer::badArgumentsRefused_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("unknown mode") << QStringList { "--mode", "chatty" };
-    QTest::newRow("close-after without N") << QStringList { "--mode", "close-after" };
-    QTest::newRow("close-after 0") << QStringList { "--mode", "close-after", "0" };
-    QTest::newRow("ok with N") << QStringList { "--mode", "ok", "3" };
-    QTest::newRow("port too big") << QStringList { "--tcp-port", "70000" };
+    QTest::newRow("unknown mode") << QStringList{"--mode", "chatty"};
+    QTest::newRow("close-after without N") << QStringList{"--mode", "close-after"};
+    QTest::newRow("close-after 0") << QStringList{"--mode", "close-after", "0"};
+    QTest::newRow("ok with N") << QStringList{"--mode", "ok", "3"};
+    QTest::newRow("port too big") << QStringList{"--tcp-port", "70000"};
 }
 
 void TestPeer::badArgumentsRefused()

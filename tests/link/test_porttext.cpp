@@ -20,7 +20,7 @@ private slots:
 void TestPortText::conversion_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("port");     // when it converts
+    QTest::addColumn<int>("port");      // when it converts
     QTest::addColumn<QString>("error"); // otherwise
 
     QTest::newRow("default") << QStringLiteral("6000") << 6000 << QString();
@@ -49,7 +49,8 @@ void TestPortText::conversion_data()
     QTest::newRow("blank inside") << QStringLiteral("60 00") << 0
                                   << QStringLiteral("'60 00' is not a valid integer value");
     QTest::newRow("Arabic-Indic digits") << QString::fromUtf16(u"\u0666\u0660\u0660\u0660") << 0
-                                         << QString::fromUtf16(u"'\u0666\u0660\u0660\u0660' is not a valid integer value");
+                                         << QString::fromUtf16(
+                                                u"'\u0666\u0660\u0660\u0660' is not a valid integer value");
 }
 
 void TestPortText::conversion()

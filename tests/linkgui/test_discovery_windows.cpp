@@ -55,7 +55,9 @@ private slots:
         QTest::newRow("host and CR LF") << QByteArray("127.0.0.1\r\n") << "127.0.0.1\r" << -1;
         QTest::newRow("one byte") << QByteArray("\n") << "" << 0;
         QTest::newRow("twenty bytes") << QByteArray("abcdefghijklmnopqrs\n") << "abcdefghijklmnopqrs" << 0;
-        QTest::newRow("byte above 0x7F") << QByteArray("\xff" "1\n") << QStringLiteral("\uFFFD1") << 0;
+        QTest::newRow("byte above 0x7F") << QByteArray("\xff"
+                                                       "1\n")
+                                         << QStringLiteral("\uFFFD1") << 0;
         QTest::newRow("twenty-one bytes") << QByteArray("127.0.0.1\n01234567890") << "<unchanged>" << 0;
         QTest::newRow("empty") << QByteArray() << "<unchanged>" << 0;
     }
@@ -95,9 +97,10 @@ private slots:
     {
         makeProgram();
         PeerProcess second;
-        QVERIFY2(second.start({QStringLiteral("--no-discovery"), QStringLiteral("--listen"), QStringLiteral("127.0.0.2"),
-                               QStringLiteral("--tcp-port"), QString::number(m_peer->tcpPort())}),
-                 qPrintable(second.errorString()));
+        QVERIFY2(
+            second.start({QStringLiteral("--no-discovery"), QStringLiteral("--listen"), QStringLiteral("127.0.0.2"),
+                          QStringLiteral("--tcp-port"), QString::number(m_peer->tcpPort())}),
+            qPrintable(second.errorString()));
         MessageCapture messages;
         sendReply("127.0.0.1\n");
         sendReply("127.0.0.2\n");
@@ -173,11 +176,12 @@ private slots:
         QFETCH(QString, event);
         if (event == QLatin1String("rejected reply")) {
             m_peer = std::make_unique<PeerProcess>();
-            QVERIFY(m_peer->start({QStringLiteral("--no-discovery"), QStringLiteral("--mode"), QStringLiteral("reject")}));
+            QVERIFY(
+                m_peer->start({QStringLiteral("--no-discovery"), QStringLiteral("--mode"), QStringLiteral("reject")}));
         } else if (event == QLatin1String("failed send")) {
             m_peer = std::make_unique<PeerProcess>();
-            QVERIFY(m_peer->start({QStringLiteral("--no-discovery"), QStringLiteral("--mode"), QStringLiteral("close-after"),
-                                   QStringLiteral("1")}));
+            QVERIFY(m_peer->start({QStringLiteral("--no-discovery"), QStringLiteral("--mode"),
+                                   QStringLiteral("close-after"), QStringLiteral("1")}));
         }
         makeProgram();
         sendReply("127.0.0.1\n");
@@ -218,7 +222,8 @@ private slots:
         QCOMPARE(messages.count(), 0);
         // Ticks keep trying; the first failing tick shows one box, later ones show none.
         QTRY_COMPARE_WITH_TIMEOUT(messages.count(), 1, 10000);
-        QCOMPARE(messages.texts().first(), QStringLiteral("Could not bind socket. Address and port are already in use."));
+        QCOMPARE(messages.texts().first(),
+                 QStringLiteral("Could not bind socket. Address and port are already in use."));
         QTest::qWait(4500);
         QCOMPARE(messages.count(), 1);
         QCOMPARE(log().size(), 1);

@@ -76,14 +76,28 @@ private slots:
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("refused") << "127.0.0.1" << "<closed>" << "Socket Error # 111\nConnection refused.";
-        QTest::newRow("not an integer") << "127.0.0.1" << "60a0" << "'60a0' is not a valid integer value.";
-        QTest::newRow("port 0") << "127.0.0.1" << "0" << "";
-        QTest::newRow("empty host") << "" << "6000" << "";
+        QTest::newRow("refused") << "127.0.0.1"
+                                 << "<closed>"
+                                 << "Socket Error # 111\nConnection refused.";
+        QTest::newRow("not an integer") << "127.0.0.1"
+                                        << "60a0"
+                                        << "'60a0' is not a valid integer value.";
+        QTest::newRow("port 0") << "127.0.0.1"
+                                << "0"
+                                << "";
+        QTest::newRow("empty host") << ""
+                                    << "6000"
+                                    << "";
         // A port the user never typed must not be connected to: 70000 is refused, not cut to 4464.
-        QTest::newRow("port 70000") << "127.0.0.1" << "70000" << "'70000' is not a valid port number (1 to 65535).";
-        QTest::newRow("port 65536") << "127.0.0.1" << "65536" << "'65536' is not a valid port number (1 to 65535).";
-        QTest::newRow("negative port") << "127.0.0.1" << "-1" << "'-1' is not a valid port number (1 to 65535).";
+        QTest::newRow("port 70000") << "127.0.0.1"
+                                    << "70000"
+                                    << "'70000' is not a valid port number (1 to 65535).";
+        QTest::newRow("port 65536") << "127.0.0.1"
+                                    << "65536"
+                                    << "'65536' is not a valid port number (1 to 65535).";
+        QTest::newRow("negative port") << "127.0.0.1"
+                                       << "-1"
+                                       << "'-1' is not a valid port number (1 to 65535).";
     }
     void toggleFailuresReachTheErrorReport()
     {
@@ -208,7 +222,8 @@ private slots:
         QVERIFY(m_peer->waitForWords(2));
         tapMain(QStringLiteral("a15"));
         QVERIFY(m_peer->waitForWords(3));
-        QCOMPARE(m_peer->receivedWords(), (QStringList{QStringLiteral("par4"), QStringLiteral("mh9"), QStringLiteral("a15")}));
+        QCOMPARE(m_peer->receivedWords(),
+                 (QStringList{QStringLiteral("par4"), QStringLiteral("mh9"), QStringLiteral("a15")}));
         // The main read took the oldest line; the two newer replies wait their turn.
         QTRY_COMPARE(pendingLines(), 2);
         QCOMPARE(messages.count(), 0);

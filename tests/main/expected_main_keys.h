@@ -338,9 +338,9 @@ struct ExpectedPanel
     int x, y, w, h;
     double sx, sy;
     bool visible;
-    std::string_view look;     // empty: the plain panel look
-    std::string_view art;      // empty: no picture
-    int px, py, pw, ph;        // picture rectangle in panel units
+    std::string_view look; // empty: the plain panel look
+    std::string_view art;  // empty: no picture
+    int px, py, pw, ph;    // picture rectangle in panel units
     int keyCount;
 };
 
@@ -359,7 +359,8 @@ inline constexpr ExpectedPanel kExpectedPanels[] = {
     {"PanelIson2", 270, 112, 287, 65, 1.9, 1.3, false, "calloutpanelstyle", "ison2", 8, 16, 143, 45, 3},
     {"Panelyfesi", 330, 46, 273, 61, 1.75, 1.4, true, "calloutpanelstyle", "yfesi", 4, 16, 265, 41, 6},
     {"PanelxronikiAgogi1", 330, -20, 273, 65, 1.75, 1.3, true, "calloutpanelstyle", "xronikiagogi1", 6, 18, 261, 47, 7},
-    {"PanelxronikiAgogi2", 330, -16, 273, 65, 1.75, 1.3, false, "calloutpanelstyle", "xronikiagogi2", 6, 14, 261, 47, 7},
+    {"PanelxronikiAgogi2", 330, -16, 273, 65, 1.75, 1.3, false, "calloutpanelstyle", "xronikiagogi2", 6, 14, 261, 47,
+     7},
     {"PanelPoiotitas1", 808, -30, 153, 225, 1.38, 1.32, true, "calloutpanelstyle", "poiotitas1", 8, 24, 141, 191, 12},
     {"PanelPoiotitas2", 808, -30, 153, 225, 1.38, 1.32, false, "calloutpanelstyle", "poiotitas2", 8, 24, 141, 191, 13},
 };
@@ -398,13 +399,44 @@ inline constexpr ExpectedControl kExpectedRootControls[] = {
 
 // Children of the root panel, bottom to top.
 inline constexpr std::string_view kRootStacking[] = {
-    "Image17", "PanelPoiotitas2", "Panelfthores", "Panelgorgo", "Paneldiastoles", "PanelMartyries2",
-    "PanelMartyries1", "PanelIson2", "PanelIson1", "Panelyfesi", "Panelanavasi2", "Panelanavasi1",
-    "PanelKatavasi2", "PanelxronikiAgogi2", "con_SpeedButton", "diaforashow", "enallagianavasi", "enallagiIson",
-    "enallagiMartyries", "martyriesshow", "n5", "PanelKatavasi1", "PanelLoipa", "PanelPoiotitas1",
-    "PanelxronikiAgogi1", "rythmiseisshow", "SpeedButton14", "SpeedButton15", "SpeedButton2", "SpeedButton25",
-    "SpeedButton31", "SpeedButton35", "CornerButton1", "enallagifthores", "enallagikatavasi",
-    "enallagixronikiagogi", "CheckBox1", "off",
+    "Image17",
+    "PanelPoiotitas2",
+    "Panelfthores",
+    "Panelgorgo",
+    "Paneldiastoles",
+    "PanelMartyries2",
+    "PanelMartyries1",
+    "PanelIson2",
+    "PanelIson1",
+    "Panelyfesi",
+    "Panelanavasi2",
+    "Panelanavasi1",
+    "PanelKatavasi2",
+    "PanelxronikiAgogi2",
+    "con_SpeedButton",
+    "diaforashow",
+    "enallagianavasi",
+    "enallagiIson",
+    "enallagiMartyries",
+    "martyriesshow",
+    "n5",
+    "PanelKatavasi1",
+    "PanelLoipa",
+    "PanelPoiotitas1",
+    "PanelxronikiAgogi1",
+    "rythmiseisshow",
+    "SpeedButton14",
+    "SpeedButton15",
+    "SpeedButton2",
+    "SpeedButton25",
+    "SpeedButton31",
+    "SpeedButton35",
+    "CornerButton1",
+    "enallagifthores",
+    "enallagikatavasi",
+    "enallagixronikiagogi",
+    "CheckBox1",
+    "off",
 };
 
 static_assert(std::size(kRootStacking) == 38);
@@ -414,7 +446,7 @@ struct PrefixNumbers
 {
     std::string_view prefix;
     std::string_view panel;
-    std::string_view numbers;  // comma-separated numbers and ranges "a-b"
+    std::string_view numbers; // comma-separated numbers and ranges "a-b"
     int count;
 };
 

@@ -41,7 +41,7 @@ struct Control
     QString handler;
     QString caption;
     QString art;
-    QJsonObject raw;  // the entry itself (for a grouped key: its group)
+    QJsonObject raw; // the entry itself (for a grouped key: its group)
 
     // The rectangle it covers in its parent's units.
     QRectF extent() const { return {rect.x(), rect.y(), rect.width() * sx, rect.height() * sy}; }
@@ -439,7 +439,12 @@ void TestMainDescription::indicator()
     QCOMPARE(box->rect, QRectF(5, 3, 41, 41));
     QVERIFY2(box->art.isEmpty(), "the box has no picture of its own; the animations set it");
 
-    struct Anim { const char *name; const char *art; bool enabled; };
+    struct Anim
+    {
+        const char *name;
+        const char *art;
+        bool enabled;
+    };
     const Anim anims[] = {{"BitmapListAnimation1", "indicator_searching", true},
                           {"BitmapListAnimation2", "indicator_connected", false}};
     for (const Anim &a : anims) {
@@ -454,7 +459,8 @@ void TestMainDescription::indicator()
         QCOMPARE(c->raw.value(QStringLiteral("enabled")).toBool(false), a.enabled);
     }
     // Searching is switched on first so that it is the state at start.
-    QVERIFY(m_index.value(QStringLiteral("BitmapListAnimation1")) < m_index.value(QStringLiteral("BitmapListAnimation2")));
+    QVERIFY(m_index.value(QStringLiteral("BitmapListAnimation1")) <
+            m_index.value(QStringLiteral("BitmapListAnimation2")));
 }
 
 // Walks the controls from the top of the stack down, the way a tap is routed,
@@ -507,7 +513,8 @@ void TestMainDescription::centreTapReachesKey()
                 break;
             }
         }
-        QVERIFY2(inner, qPrintable(QStringLiteral("only the panel ") + hit->name + QStringLiteral(" under the centre")));
+        QVERIFY2(inner,
+                 qPrintable(QStringLiteral("only the panel ") + hit->name + QStringLiteral(" under the centre")));
         hit = inner;
     }
     QCOMPARE(hit->name, word);

@@ -20,7 +20,8 @@ namespace {
 constexpr TMainClient::Pair kPairs[] = {TMainClient::Katavasi, TMainClient::Anavasi, TMainClient::Poiotitas,
                                         TMainClient::Ison,     TMainClient::Gorgo,   TMainClient::XronikiAgogi,
                                         TMainClient::Martyries};
-const char *const kPairNames[] = {"descending", "ascending", "quality", "ison", "gorgo/modulation", "tempo", "modal signatures"};
+const char *const kPairNames[] = {"descending",       "ascending", "quality",         "ison",
+                                  "gorgo/modulation", "tempo",     "modal signatures"};
 
 // F first page, S second page, U unchanged, X flipped (relative to the state before the tap).
 using Expectation = QString;
@@ -40,12 +41,14 @@ private slots:
 
     void startShowsTheFirstPages()
     {
-        const QStringList visible{QStringLiteral("PanelKatavasi1"), QStringLiteral("PanelLoipa"), QStringLiteral("Panelanavasi1"),
-                                  QStringLiteral("Panelgorgo"), QStringLiteral("PanelMartyries1"), QStringLiteral("Paneldiastoles"),
-                                  QStringLiteral("PanelIson1"), QStringLiteral("Panelyfesi"), QStringLiteral("PanelxronikiAgogi1"),
-                                  QStringLiteral("PanelPoiotitas1")};
-        const QStringList hidden{QStringLiteral("PanelKatavasi2"), QStringLiteral("Panelanavasi2"), QStringLiteral("Panelfthores"),
-                                 QStringLiteral("PanelMartyries2"), QStringLiteral("PanelIson2"), QStringLiteral("PanelxronikiAgogi2"),
+        const QStringList visible{QStringLiteral("PanelKatavasi1"),     QStringLiteral("PanelLoipa"),
+                                  QStringLiteral("Panelanavasi1"),      QStringLiteral("Panelgorgo"),
+                                  QStringLiteral("PanelMartyries1"),    QStringLiteral("Paneldiastoles"),
+                                  QStringLiteral("PanelIson1"),         QStringLiteral("Panelyfesi"),
+                                  QStringLiteral("PanelxronikiAgogi1"), QStringLiteral("PanelPoiotitas1")};
+        const QStringList hidden{QStringLiteral("PanelKatavasi2"), QStringLiteral("Panelanavasi2"),
+                                 QStringLiteral("Panelfthores"),   QStringLiteral("PanelMartyries2"),
+                                 QStringLiteral("PanelIson2"),     QStringLiteral("PanelxronikiAgogi2"),
                                  QStringLiteral("PanelPoiotitas2")};
         for (const QString &name : visible)
             QVERIFY2(MainClient->control(name)->isVisible(), qPrintable(name));
@@ -125,7 +128,10 @@ private slots:
         const QString after = pageStates();
         for (int i = 0; i < 7; ++i) {
             const QChar want = expected[i] == QLatin1Char('U') ? before[i] : expected[i];
-            QVERIFY2(after[i] == want, qPrintable(QStringLiteral("%1 pair: %2, expected %3").arg(QLatin1String(kPairNames[i])).arg(after[i]).arg(want)));
+            QVERIFY2(after[i] == want, qPrintable(QStringLiteral("%1 pair: %2, expected %3")
+                                                      .arg(QLatin1String(kPairNames[i]))
+                                                      .arg(after[i])
+                                                      .arg(want)));
         }
         QVERIFY(!MainClient->indicatorConnected());
         QVERIFY(clientForm->discoveryRunning());

@@ -39,8 +39,10 @@ QSizeF expectedScale(QSize screen)
         const QSizeF a_ = (actual), e_ = (expected);                                                                   \
         QVERIFY2(a_.width() == e_.width() && a_.height() == e_.height(),                                               \
                  qPrintable(QStringLiteral("scale %1 x %2, expected %3 x %4")                                          \
-                                .arg(a_.width(), 0, 'g', 17).arg(a_.height(), 0, 'g', 17)                              \
-                                .arg(e_.width(), 0, 'g', 17).arg(e_.height(), 0, 'g', 17)));                           \
+                                .arg(a_.width(), 0, 'g', 17)                                                           \
+                                .arg(a_.height(), 0, 'g', 17)                                                          \
+                                .arg(e_.width(), 0, 'g', 17)                                                           \
+                                .arg(e_.height(), 0, 'g', 17)));                                                       \
     } while (false)
 } // namespace
 
@@ -60,8 +62,9 @@ private slots:
     {
         const auto &windows = WindowSet::instance().windows();
         QCOMPARE(windows.size(), 5);
-        const QStringList order{QStringLiteral("MainClient"), QStringLiteral("clientForm"), QStringLiteral("FormMartyries"),
-                                QStringLiteral("FormDiafora"), QStringLiteral("moveform")};
+        const QStringList order{QStringLiteral("MainClient"), QStringLiteral("clientForm"),
+                                QStringLiteral("FormMartyries"), QStringLiteral("FormDiafora"),
+                                QStringLiteral("moveform")};
         for (int i = 0; i < 5; ++i)
             QCOMPARE(windows[i]->instanceName(), order[i]);
         QVERIFY(MainClient->isVisible());
@@ -134,9 +137,12 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("window");
-        QTest::newRow("settings") << "rythmiseisshow" << "clientForm";
-        QTest::newRow("modal signatures") << "martyriesshow" << "FormMartyries";
-        QTest::newRow("miscellaneous") << "diaforashow" << "FormDiafora";
+        QTest::newRow("settings") << "rythmiseisshow"
+                                  << "clientForm";
+        QTest::newRow("modal signatures") << "martyriesshow"
+                                          << "FormMartyries";
+        QTest::newRow("miscellaneous") << "diaforashow"
+                                       << "FormDiafora";
     }
     void navigationAndBackButtons()
     {
@@ -169,7 +175,8 @@ private slots:
         // coming back to the front must run its scaling rule again.
         MainClient->resize(640, 480);
         MainClient->FormActivate();
-        QVERIFY(MainClient->rootScale() != expectedScale(qd::test::screenSize()) || qd::test::screenSize() == QSize(640, 480));
+        QVERIFY(MainClient->rootScale() != expectedScale(qd::test::screenSize()) ||
+                qd::test::screenSize() == QSize(640, 480));
         MainClient->setGeometry(MainClient->screen()->geometry());
         const int activations = MainClient->activationCount();
         qd::test::tapCentre(FormMartyries, FormMartyries->controlRect(QStringLiteral("Button1")));
@@ -222,14 +229,22 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("ends in a letter") << "'x' is not a valid integer value" << "'x' is not a valid integer value.";
-        QTest::newRow("ends in a full stop") << "Socket Error # 111\nConnection refused." << "Socket Error # 111\nConnection refused.";
-        QTest::newRow("ends in !") << "Πρόβλημα!" << "Πρόβλημα!";
-        QTest::newRow("ends in a digit") << "Socket Error # 111" << "Socket Error # 111.";
-        QTest::newRow("ends in a comma") << "a," << "a,";
-        QTest::newRow("ends in a slash") << "a/" << "a/.";
-        QTest::newRow("ends in a Greek letter") << "Σφάλμα" << "Σφάλμα.";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("ends in a letter") << "'x' is not a valid integer value"
+                                          << "'x' is not a valid integer value.";
+        QTest::newRow("ends in a full stop") << "Socket Error # 111\nConnection refused."
+                                             << "Socket Error # 111\nConnection refused.";
+        QTest::newRow("ends in !") << "Πρόβλημα!"
+                                   << "Πρόβλημα!";
+        QTest::newRow("ends in a digit") << "Socket Error # 111"
+                                         << "Socket Error # 111.";
+        QTest::newRow("ends in a comma") << "a,"
+                                         << "a,";
+        QTest::newRow("ends in a slash") << "a/"
+                                         << "a/.";
+        QTest::newRow("ends in a Greek letter") << "Σφάλμα"
+                                                << "Σφάλμα.";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void errorReportPunctuation()
     {

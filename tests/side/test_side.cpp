@@ -77,7 +77,10 @@ QList<KeyRow> diaforaRows()
 {
     // The three group boxes stand side by side, so the first row of each box lies left of the next box.
     return {
-        {range(QStringLiteral("en"), 1, 8) + range(QStringLiteral("dm"), 1, 6) + range(QStringLiteral("par"), 1, 4), 32, 34, {}},
+        {range(QStringLiteral("en"), 1, 8) + range(QStringLiteral("dm"), 1, 6) + range(QStringLiteral("par"), 1, 4),
+         32,
+         34,
+         {}},
         {range(QStringLiteral("en"), 9, 16) + range(QStringLiteral("dm"), 7, 16), 90, 90, {}},
     };
 }
@@ -142,8 +145,8 @@ QRgb dominantColour(const QImage &img, const QRect &r)
 
 bool near(QRgb a, QRgb b, int tolerance = 14)
 {
-    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
-           && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
+    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance &&
+           qAbs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
 int darkPixels(const QImage &img, const QRect &r)
@@ -230,14 +233,17 @@ private slots:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("handler");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("modal signatures") << "FormMartyries" << "ark1Click"
-                                          << range(QStringLiteral("ark"), 1, 48) + range(QStringLiteral("mh"), 1, 7)
-                                                 + range(QStringLiteral("mh"), 9, 33);
-        QTest::newRow("miscellaneous") << "FormDiafora" << "en1Click"
-                                       << range(QStringLiteral("en"), 1, 16) + range(QStringLiteral("dm"), 1, 16)
-                                              + range(QStringLiteral("par"), 1, 4);
-        QTest::newRow("arrange") << "moveform" << "SpeedButton25Click"
-                                 << QStringList{QStringLiteral("SpeedButton7"), QStringLiteral("SpeedButton9"),
+        QTest::newRow("modal signatures") << "FormMartyries"
+                                          << "ark1Click"
+                                          << range(QStringLiteral("ark"), 1, 48) + range(QStringLiteral("mh"), 1, 7) +
+                                                 range(QStringLiteral("mh"), 9, 33);
+        QTest::newRow("miscellaneous") << "FormDiafora"
+                                       << "en1Click"
+                                       << range(QStringLiteral("en"), 1, 16) + range(QStringLiteral("dm"), 1, 16) +
+                                              range(QStringLiteral("par"), 1, 4);
+        QTest::newRow("arrange") << "moveform"
+                                 << "SpeedButton25Click"
+                                 << QStringList{QStringLiteral("SpeedButton7"),  QStringLiteral("SpeedButton9"),
                                                 QStringLiteral("SpeedButton10"), QStringLiteral("SpeedButton8"),
                                                 QStringLiteral("SpeedButton25"), QStringLiteral("SpeedButton31")};
     }
@@ -284,7 +290,8 @@ private slots:
             for (qsizetype i = 0; i < row.keys.size(); ++i) {
                 const QString &key = row.keys.at(i);
                 const QRectF r = panelRect(l, key);
-                const QString where = QStringLiteral("%1 at %2,%3 %4x%5").arg(key).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+                const QString where =
+                    QStringLiteral("%1 at %2,%3 %4x%5").arg(key).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
                 QVERIFY2(r.top() > row.yMin - 0.01 && r.top() < row.yMax + 0.01, qPrintable(where));
                 QVERIFY2(qAbs(r.height() - l.keyHeight(key)) < 0.01, qPrintable(where));
                 QVERIFY2(r.width() > l.minWidth - 0.01 && r.width() < l.maxWidth + 0.01, qPrintable(where));
@@ -308,8 +315,8 @@ private slots:
         }
         QCOMPARE(total, window == u"FormMartyries" ? 80 : 36);
         // Keys of different rows never share a pixel beyond the allowed sliver.
-        const QStringList all = keyNames(l.window, window == u"FormMartyries" ? QStringLiteral("ark1Click")
-                                                                                : QStringLiteral("en1Click"));
+        const QStringList all =
+            keyNames(l.window, window == u"FormMartyries" ? QStringLiteral("ark1Click") : QStringLiteral("en1Click"));
         for (qsizetype i = 0; i < all.size(); ++i)
             for (qsizetype j = i + 1; j < all.size(); ++j) {
                 const QRectF a = panelRect(l, all[i]), b = panelRect(l, all[j]);
@@ -339,10 +346,11 @@ private slots:
         for (const Pic &p : pics) {
             const QRectF r = p.w->controlRect(QLatin1String(p.name));
             const QSizeF s = p.w->rootScale();
-            const QRectF expected((p.panelPos.x() + 1.3 * p.rect.x()) * s.width(), (p.panelPos.y() + 1.3 * p.rect.y()) * s.height(),
-                                  1.3 * p.rect.width() * s.width(), 1.3 * p.rect.height() * s.height());
-            QVERIFY2(qAbs(r.left() - expected.left()) < 0.01 && qAbs(r.top() - expected.top()) < 0.01
-                         && qAbs(r.width() - expected.width()) < 0.01 && qAbs(r.height() - expected.height()) < 0.01,
+            const QRectF expected((p.panelPos.x() + 1.3 * p.rect.x()) * s.width(),
+                                  (p.panelPos.y() + 1.3 * p.rect.y()) * s.height(), 1.3 * p.rect.width() * s.width(),
+                                  1.3 * p.rect.height() * s.height());
+            QVERIFY2(qAbs(r.left() - expected.left()) < 0.01 && qAbs(r.top() - expected.top()) < 0.01 &&
+                         qAbs(r.width() - expected.width()) < 0.01 && qAbs(r.height() - expected.height()) < 0.01,
                      p.name);
         }
         // The miscellaneous window's canvas is 600 high but scaled against 720: it covers the top
@@ -400,8 +408,9 @@ private slots:
     {
         WindowSet::instance().show(moveform);
         QTRY_VERIFY(moveform->isActiveWindow());
-        const QStringList order{QStringLiteral("SpeedButton25"), QStringLiteral("SpeedButton31"), QStringLiteral("SpeedButton7"),
-                                QStringLiteral("SpeedButton9"),  QStringLiteral("SpeedButton10"), QStringLiteral("SpeedButton8"),
+        const QStringList order{QStringLiteral("SpeedButton25"), QStringLiteral("SpeedButton31"),
+                                QStringLiteral("SpeedButton7"),  QStringLiteral("SpeedButton9"),
+                                QStringLiteral("SpeedButton10"), QStringLiteral("SpeedButton8"),
                                 QStringLiteral("Button1")};
         moveform->control(order.first())->setFocus(Qt::TabFocusReason);
         QTRY_COMPARE(QApplication::focusWidget(), moveform->control(order.first()));
@@ -524,7 +533,8 @@ private slots:
             QVERIFY(!moveform->isVisible());
         }
         QVERIFY(m_peer->waitForWords(6));
-        const QStringList once{QStringLiteral("move_client"), QStringLiteral("SpeedButton25"), QStringLiteral("move_client")};
+        const QStringList once{QStringLiteral("move_client"), QStringLiteral("SpeedButton25"),
+                               QStringLiteral("move_client")};
         QCOMPARE(m_peer->receivedWords(), once + once);
         QCOMPARE(messages.texts(), QStringList());
     }
@@ -535,12 +545,18 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("key");
-        QTest::newRow("first signature") << "FormMartyries" << "ark1";
-        QTest::newRow("cell after βαρύς") << "FormMartyries" << "mh9";
-        QTest::newRow("last single sign") << "FormMartyries" << "mh33";
-        QTest::newRow("red numeral 8") << "FormDiafora" << "dm16";
-        QTest::newRow("scissors") << "FormDiafora" << "par4";
-        QTest::newRow("arrange closing") << "moveform" << "Button1";
+        QTest::newRow("first signature") << "FormMartyries"
+                                         << "ark1";
+        QTest::newRow("cell after βαρύς") << "FormMartyries"
+                                          << "mh9";
+        QTest::newRow("last single sign") << "FormMartyries"
+                                          << "mh33";
+        QTest::newRow("red numeral 8") << "FormDiafora"
+                                       << "dm16";
+        QTest::newRow("scissors") << "FormDiafora"
+                                  << "par4";
+        QTest::newRow("arrange closing") << "moveform"
+                                         << "Button1";
     }
     void sideFailureShowsOneMessageAndChangesNothing()
     {
@@ -574,7 +590,8 @@ private slots:
     void arrangeKeyWithoutLinkShowsTheMainMessage_data()
     {
         QTest::addColumn<QString>("key");
-        for (const char *k : {"SpeedButton7", "SpeedButton9", "SpeedButton10", "SpeedButton8", "SpeedButton25", "SpeedButton31"})
+        for (const char *k :
+             {"SpeedButton7", "SpeedButton9", "SpeedButton10", "SpeedButton8", "SpeedButton25", "SpeedButton31"})
             QTest::newRow(k) << QString::fromLatin1(k);
     }
     void arrangeKeyWithoutLinkShowsTheMainMessage()
@@ -602,8 +619,10 @@ private slots:
         // even with the peer's "ok" lines piling up unread.
         QVERIFY(connectToPeer());
         const QList<std::pair<FormWindow *, QStringList>> bursts{
-            {FormMartyries, {QStringLiteral("mh33"), QStringLiteral("ark1"), QStringLiteral("mh9"), QStringLiteral("ark1")}},
-            {FormDiafora, {QStringLiteral("par4"), QStringLiteral("dm16"), QStringLiteral("en1"), QStringLiteral("dm13")}}};
+            {FormMartyries,
+             {QStringLiteral("mh33"), QStringLiteral("ark1"), QStringLiteral("mh9"), QStringLiteral("ark1")}},
+            {FormDiafora,
+             {QStringLiteral("par4"), QStringLiteral("dm16"), QStringLiteral("en1"), QStringLiteral("dm13")}}};
         QStringList expected;
         for (const auto &[w, keys] : bursts) {
             WindowSet::instance().show(w);
@@ -624,7 +643,8 @@ private slots:
         MessageCapture messages;
         // Below the pictures, and between the two rows of the lower picture: no key there.
         const QRectF mh16 = FormMartyries->controlRect(QStringLiteral("mh16"));
-        qd::test::tap(FormMartyries, QPointF(mh16.center().x(), mh16.bottom() + 20 * FormMartyries->rootScale().height()));
+        qd::test::tap(FormMartyries,
+                      QPointF(mh16.center().x(), mh16.bottom() + 20 * FormMartyries->rootScale().height()));
         qd::test::tap(FormMartyries, QPointF(FormMartyries->width() / 2.0, FormMartyries->height() * 0.9));
         // A key afterwards arrives as the first word.
         qd::test::tapCentre(FormMartyries, FormMartyries->controlRect(QStringLiteral("ark1")));

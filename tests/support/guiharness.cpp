@@ -70,8 +70,7 @@ void hoverAt(QWidget *window, const QPointF &windowPixel)
     QTest::mouseMove(window->windowHandle(), windowPixel.toPoint());
 }
 
-MessageCapture::MessageCapture()
-    : m_texts(std::make_shared<QStringList>())
+MessageCapture::MessageCapture() : m_texts(std::make_shared<QStringList>())
 {
     auto texts = m_texts;
     qd::palette::setMessageObserver([texts](QMessageBox *box) {

@@ -15,8 +15,8 @@ bool PeerProcess::start(const QStringList &arguments, int timeoutMs)
     m_stdout.clear();
     m_stderr.clear();
     m_error.clear();
-    QStringList all { QStringLiteral("--listen"), QStringLiteral("127.0.0.1"), QStringLiteral("--tcp-port"),
-                      QStringLiteral("0"), QStringLiteral("--udp-port"), QStringLiteral("0") };
+    QStringList all{QStringLiteral("--listen"), QStringLiteral("127.0.0.1"),  QStringLiteral("--tcp-port"),
+                    QStringLiteral("0"),        QStringLiteral("--udp-port"), QStringLiteral("0")};
     all += arguments;
     m_process.setProgram(QStringLiteral(QD_PEER_PATH));
     m_process.setArguments(all);
@@ -37,8 +37,8 @@ bool PeerProcess::start(const QStringList &arguments, int timeoutMs)
             m_udpPort = quint16(match.captured(2).toUInt());
             return true;
         }
-        if (m_process.state() != QProcess::Running || deadline.hasExpired()
-            || !m_process.waitForReadyRead(int(deadline.remainingTime()))) {
+        if (m_process.state() != QProcess::Running || deadline.hasExpired() ||
+            !m_process.waitForReadyRead(int(deadline.remainingTime()))) {
             takeOutput();
             m_error = QStringLiteral("qd-peer did not get ready: %1").arg(QString::fromUtf8(m_stderr));
             stop();
