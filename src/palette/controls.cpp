@@ -36,34 +36,57 @@ void DesignSized::applyDesignTransform(QPainter &painter, const QWidget *self) c
     painter.scale(self->width() / m_designSize.width(), self->height() / m_designSize.height());
 }
 
-PanelWidget::PanelWidget(const QString &look, QWidget *parent) : QWidget(parent), m_look(look) {}
+PanelWidget::PanelWidget(const QString &look, QWidget *parent) : QWidget(parent), m_look(look)
+{
+    // The plain look covers every pixel, so nothing beneath it needs drawing.
+    if (m_look != QLatin1String("calloutpanelstyle"))
+        setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void PanelWidget::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
+    if (m_look != QLatin1String("calloutpanelstyle")) {
+        p.fillRect(rect(), LookSet::instance().color(QStringLiteral("plainpanel"), QStringLiteral("fill")));
+        return;
+    }
+    const qreal dpr = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * dpr).toSize();
+    if (pixels.isEmpty())
+        return;
+    if (m_cache.size() != pixels) {
+        QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter ip(&image);
+        ip.scale(dpr, dpr);
+        paintCallout(ip);
+        ip.end();
+        m_cache = QPixmap::fromImage(image);
+        m_cache.setDevicePixelRatio(dpr);
+    }
+    p.drawPixmap(0, 0, m_cache);
+}
+
+void PanelWidget::paintCallout(QPainter &p) const
+{
     p.setRenderHint(QPainter::Antialiasing);
     applyDesignTransform(p, this);
     const LookSet &looks = LookSet::instance();
     const QSizeF size = designSize();
-    if (m_look == QLatin1String("calloutpanelstyle")) {
-        const double pointerW = looks.number(m_look, QStringLiteral("pointerWidth"), 23);
-        const double pointerL = looks.number(m_look, QStringLiteral("pointerLength"), 11);
-        const double radius = looks.number(m_look, QStringLiteral("radius"), 5);
-        QPainterPath body;
-        body.addRoundedRect(QRectF(0.5, pointerL, size.width() - 1, size.height() - pointerL - 0.5), radius, radius);
-        QPainterPath pointer;
-        const double mid = size.width() / 2;
-        pointer.moveTo(mid - pointerW / 2, pointerL + 1);
-        pointer.lineTo(mid, 0.5);
-        pointer.lineTo(mid + pointerW / 2, pointerL + 1);
-        pointer.closeSubpath();
-        const QPainterPath shape = body.united(pointer);
-        p.setPen(QPen(looks.color(m_look, QStringLiteral("outline")), 1.0));
-        p.setBrush(looks.color(m_look, QStringLiteral("fill")));
-        p.drawPath(shape);
-    } else {
-        p.fillRect(QRectF(QPointF(0, 0), size), looks.color(QStringLiteral("plainpanel"), QStringLiteral("fill")));
-    }
+    const double pointerW = looks.number(m_look, QStringLiteral("pointerWidth"), 23);
+    const double pointerL = looks.number(m_look, QStringLiteral("pointerLength"), 11);
+    const double radius = looks.number(m_look, QStringLiteral("radius"), 5);
+    QPainterPath body;
+    body.addRoundedRect(QRectF(0.5, pointerL, size.width() - 1, size.height() - pointerL - 0.5), radius, radius);
+    QPainterPath pointer;
+    const double mid = size.width() / 2;
+    pointer.moveTo(mid - pointerW / 2, pointerL + 1);
+    pointer.lineTo(mid, 0.5);
+    pointer.lineTo(mid + pointerW / 2, pointerL + 1);
+    pointer.closeSubpath();
+    p.setPen(QPen(looks.color(m_look, QStringLiteral("outline")), 1.0));
+    p.setBrush(looks.color(m_look, QStringLiteral("fill")));
+    p.drawPath(body.united(pointer));
 }
 
 PictureWidget::PictureWidget(const QString &art, QWidget *parent) : QWidget(parent), m_art(art)
@@ -119,9 +142,43 @@ void PaletteButton::leaveEvent(QEvent *event)
     QAbstractButton::leaveEvent(event);
 }
 
+bool PaletteButton::drawsPressedState() const
+{
+    // The transparent round look is the same pressed or not: only the pointer greys it.
+    return !m_fade;
+}
+
+void PaletteButton::mousePressEvent(QMouseEvent *event)
+{
+    if (drawsPressedState()) {
+        QAbstractButton::mousePressEvent(event);
+        return;
+    }
+    // A key that looks the same when pressed is not redrawn on the way to its send: the
+    // button's own press and release would each repaint it and everything beneath it
+    // before the click reached the handler.
+    if (event->button() != Qt::LeftButton || !hitButton(event->position().toPoint())) {
+        event->ignore();
+        return;
+    }
+    m_tapping = true;
+    event->accept();
+    emit pressed();
+}
+
 void PaletteButton::mouseReleaseEvent(QMouseEvent *event)
 {
-    QAbstractButton::mouseReleaseEvent(event);
+    if (drawsPressedState()) {
+        QAbstractButton::mouseReleaseEvent(event);
+    } else if (event->button() == Qt::LeftButton && m_tapping) {
+        m_tapping = false;
+        event->accept();
+        emit released();
+        if (hitButton(event->position().toPoint()))
+            emit clicked(false);
+    } else {
+        event->ignore();
+    }
     // A lifted finger is no longer over the key, though no pointer ever left it.
     if (event->pointingDevice() && event->pointingDevice()->type() == QInputDevice::DeviceType::TouchScreen)
         fadeOut();

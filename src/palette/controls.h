@@ -40,7 +40,12 @@ protected:
     void paintEvent(QPaintEvent *) override;
 
 private:
+    void paintCallout(QPainter &p) const;
+
     QString m_look;
+    // The callout is drawn once per size: a key's press repaints the panel beneath it, and
+    // that must cost a copy, not a path.
+    QPixmap m_cache;
 };
 
 // A picture stretched to its rectangle, x and y independently. Drawn from vectors at
@@ -81,9 +86,11 @@ protected:
     void paintEvent(QPaintEvent *) override;
     void enterEvent(QEnterEvent *) override;
     void leaveEvent(QEvent *) override;
+    void mousePressEvent(QMouseEvent *) override;
     void mouseReleaseEvent(QMouseEvent *) override;
 
 private:
+    bool drawsPressedState() const;
     void fadeOut();
     void paintTransparentCircle(QPainter &p);
     void paintPushButton(QPainter &p, const QSizeF &size);
@@ -96,6 +103,7 @@ private:
     double m_radius = -1;
     double m_fontSize = 0;
     double m_hover = 0;
+    bool m_tapping = false;
     QVariantAnimation *m_fade = nullptr;
 };
 

@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QTest>
+#include <QWindow>
 
 using qd::test::MessageCapture;
 
@@ -214,6 +215,21 @@ private slots:
         const QSizeF s = MainClient->rootScale();
         qd::test::tap(MainClient, QPointF((98.5 * 1.65) * s.width(), (410 + 60 * 1.65) * s.height()));
         QCOMPARE(messages.count(), 0);
+    }
+
+    void pressOnAKeyReleasedElsewhereSendsNothing()
+    {
+        MessageCapture messages;
+        QWindow *window = MainClient->windowHandle();
+        const QPoint key = MainClient->controlRect(QStringLiteral("a15")).center().toPoint();
+        const QPoint away = MainClient->controlRect(QStringLiteral("a1")).center().toPoint();
+        QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, key);
+        QTest::mouseMove(window, away);
+        QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, away);
+        QCOMPARE(messages.count(), 0);
+        // The next tap is a whole tap again.
+        tap(QStringLiteral("a15"));
+        QCOMPARE(messages.count(), 1);
     }
 
     void aFingerTapsLikeAMouse()
