@@ -46,47 +46,31 @@ PanelWidget::PanelWidget(const QString &look, QWidget *parent) : QWidget(parent)
 void PanelWidget::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
+    const LookSet &looks = LookSet::instance();
     if (m_look != QLatin1String("calloutpanelstyle")) {
-        p.fillRect(rect(), LookSet::instance().color(QStringLiteral("plainpanel"), QStringLiteral("fill")));
+        p.fillRect(rect(), looks.color(QStringLiteral("plainpanel"), QStringLiteral("fill")));
         return;
     }
-    const qreal dpr = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * dpr).toSize();
-    if (pixels.isEmpty())
-        return;
-    if (m_cache.size() != pixels) {
-        QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter ip(&image);
-        ip.scale(dpr, dpr);
-        paintCallout(ip);
-        ip.end();
-        m_cache = QPixmap::fromImage(image);
-        m_cache.setDevicePixelRatio(dpr);
+    if (m_callout.isEmpty()) {
+        const QSizeF size = designSize();
+        const double pointerW = looks.number(m_look, QStringLiteral("pointerWidth"), 23);
+        const double pointerL = looks.number(m_look, QStringLiteral("pointerLength"), 11);
+        const double radius = looks.number(m_look, QStringLiteral("radius"), 5);
+        QPainterPath body;
+        body.addRoundedRect(QRectF(0.5, pointerL, size.width() - 1, size.height() - pointerL - 0.5), radius, radius);
+        QPainterPath pointer;
+        const double mid = size.width() / 2;
+        pointer.moveTo(mid - pointerW / 2, pointerL + 1);
+        pointer.lineTo(mid, 0.5);
+        pointer.lineTo(mid + pointerW / 2, pointerL + 1);
+        pointer.closeSubpath();
+        m_callout = body.united(pointer);
     }
-    p.drawPixmap(0, 0, m_cache);
-}
-
-void PanelWidget::paintCallout(QPainter &p) const
-{
     p.setRenderHint(QPainter::Antialiasing);
     applyDesignTransform(p, this);
-    const LookSet &looks = LookSet::instance();
-    const QSizeF size = designSize();
-    const double pointerW = looks.number(m_look, QStringLiteral("pointerWidth"), 23);
-    const double pointerL = looks.number(m_look, QStringLiteral("pointerLength"), 11);
-    const double radius = looks.number(m_look, QStringLiteral("radius"), 5);
-    QPainterPath body;
-    body.addRoundedRect(QRectF(0.5, pointerL, size.width() - 1, size.height() - pointerL - 0.5), radius, radius);
-    QPainterPath pointer;
-    const double mid = size.width() / 2;
-    pointer.moveTo(mid - pointerW / 2, pointerL + 1);
-    pointer.lineTo(mid, 0.5);
-    pointer.lineTo(mid + pointerW / 2, pointerL + 1);
-    pointer.closeSubpath();
     p.setPen(QPen(looks.color(m_look, QStringLiteral("outline")), 1.0));
     p.setBrush(looks.color(m_look, QStringLiteral("fill")));
-    p.drawPath(body.united(pointer));
+    p.drawPath(m_callout);
 }
 
 PictureWidget::PictureWidget(const QString &art, QWidget *parent) : QWidget(parent), m_art(art)

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QPainterPath>
 #include <QPixmap>
 #include <QTimer>
 #include <QVariantAnimation>
@@ -40,12 +41,11 @@ protected:
     void paintEvent(QPaintEvent *) override;
 
 private:
-    void paintCallout(QPainter &p) const;
-
     QString m_look;
-    // The callout is drawn once per size: a key's press repaints the panel beneath it, and
-    // that must cost a copy, not a path.
-    QPixmap m_cache;
+    // The callout's outline in design units, built once: a repaint of a key's hover disc
+    // repaints the panel beneath it, which should not rebuild the path each time. (A pixmap
+    // cache would cost a whole window's worth of memory for the root panel on a 4K screen.)
+    QPainterPath m_callout;
 };
 
 // A picture stretched to its rectangle, x and y independently. Drawn from vectors at
