@@ -15,7 +15,7 @@ import math
 import os
 import sys
 
-ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', '..'))
+from artjson import ROOT, Art, r4, rounded, union
 M = json.load(open(sys.argv[1] if len(sys.argv) > 1 else '/tmp/art_metrics.json'))
 
 BLACK = '#000000'
@@ -66,10 +66,6 @@ NAMES = {
 }
 SHORT = {ISON: 'ison', OLIGON: 'oligon', PETASTI: 'petasti', KENTIMATA: 'kentimata', KENTIMA: 'kentima',
          YPSILI: 'ypsili', APOSTROFOS: 'apostrofos', YPORROI: 'yporroi', ELAFRON: 'elafron', CHAMILI: 'chamili'}
-
-
-def r4(v):
-    return round(v, 4)
 
 
 class Comp:
@@ -144,10 +140,6 @@ class Comp:
                 o['color'] = g['color']
             out.append(o)
         return out
-
-
-def union(*boxes):
-    return (min(b[0] for b in boxes), min(b[1] for b in boxes), max(b[2] for b in boxes), max(b[3] for b in boxes))
 
 
 # ---------------------------------------------------------------- sign recipes
@@ -688,33 +680,6 @@ def write_signs():
 # ---------------------------------------------------------------- pictures
 
 OUTLINE = '#8c8c8c'
-
-
-class Art:
-    def __init__(self, ident, w, h):
-        self.id, self.w, self.h = ident, w, h
-        self.items = []
-
-    def add(self, **kw):
-        self.items.append(kw)
-
-    def write(self):
-        path = os.path.join(ROOT, 'resources', 'art', self.id + '.json')
-        with open(path, 'w', encoding='utf-8') as f:
-            f.write('{\n  "size": [%d, %d],\n  "items": [\n' % (self.w, self.h))
-            for i, it in enumerate(self.items):
-                f.write('    ' + json.dumps(rounded(it), ensure_ascii=False) + (',\n' if i + 1 < len(self.items) else '\n'))
-            f.write('  ]\n}\n')
-
-
-def rounded(o):
-    if isinstance(o, float):
-        return round(o, 2)
-    if isinstance(o, list):
-        return [rounded(v) for v in o]
-    if isinstance(o, dict):
-        return {k: rounded(v) for k, v in o.items()}
-    return o
 
 
 def tiles_for(keys, pic, W, H, gap=2.0):

@@ -22,7 +22,7 @@ import math
 import os
 import sys
 
-ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', '..'))
+from artjson import ROOT, Art, r4, rounded, union
 M = json.load(open(sys.argv[1] if len(sys.argv) > 1 else '/tmp/art_metrics.json'))
 
 BLACK = '#000000'
@@ -48,10 +48,6 @@ NAMES = {
 }
 
 
-def r4(v):
-    return round(v, 4)
-
-
 def text_box(s, font='text'):
     """Ink box and advance of a string set without kerning, as the sign library sets it."""
     x, box = 0.0, None
@@ -65,10 +61,6 @@ def text_box(s, font='text'):
 
 # Accented letters are missing from the metrics dump; their plain forms have nearly the same ink.
 FALLBACK = {'Ή': 'Η', 'ύ': 'υ', 'ά': 'α', 'έ': 'ε', 'ί': 'ι', 'ό': 'ο', 'ώ': 'ω', '*': '+'}
-
-
-def union(*boxes):
-    return (min(b[0] for b in boxes), min(b[1] for b in boxes), max(b[2] for b in boxes), max(b[3] for b in boxes))
 
 
 class Comp:
@@ -373,33 +365,6 @@ def write_signs():
 
 
 # ---------------------------------------------------------------- pictures
-
-class Art:
-    def __init__(self, ident, w, h):
-        self.id, self.w, self.h = ident, w, h
-        self.items = []
-
-    def add(self, **kw):
-        self.items.append(kw)
-
-    def write(self):
-        path = os.path.join(ROOT, 'resources', 'art', self.id + '.json')
-        with open(path, 'w', encoding='utf-8') as f:
-            f.write('{\n  "size": [%d, %d],\n  "items": [\n' % (self.w, self.h))
-            for i, it in enumerate(self.items):
-                f.write('    ' + json.dumps(rounded(it), ensure_ascii=False) + (',\n' if i + 1 < len(self.items) else '\n'))
-            f.write('  ]\n}\n')
-
-
-def rounded(o):
-    if isinstance(o, float):
-        return round(o, 2)
-    if isinstance(o, list):
-        return [rounded(v) for v in o]
-    if isinstance(o, dict):
-        return {k: rounded(v) for k, v in o.items()}
-    return o
-
 
 def to_picture(rect, pic, W, H, inset=1.0):
     """A rectangle in panel units mapped into the picture's pixels, drawn a pixel inside the key."""
