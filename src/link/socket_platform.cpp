@@ -20,6 +20,15 @@ namespace qd::link::platform {
 
 namespace {
 
+#ifndef Q_OS_WIN
+// A write to a connection the server has closed must fail, not raise SIGPIPE.
+#ifdef MSG_NOSIGNAL
+constexpr int kSendFlags = MSG_NOSIGNAL;
+#else
+constexpr int kSendFlags = 0; // the socket carries SO_NOSIGPIPE instead
+#endif
+#endif
+
 // Milliseconds left before the deadline, as an int a wait call accepts.
 int remainingMs(const QDeadlineTimer &deadline)
 {
@@ -252,11 +261,7 @@ qint64 sendBytes(SocketHandle socket, const char *data, qint64 size, int *error)
     }
     return n;
 #else
-#ifdef MSG_NOSIGNAL
-    const int flags = MSG_NOSIGNAL;
-#else
-    const int flags = 0;
-#endif
+    const int flags = kSendFlags;
     for (;;) {
         const ssize_t n = ::send(socket, data, size_t(chunk), flags);
         if (n >= 0)
@@ -397,11 +402,7 @@ qint64 sendDatagramIPv4(qintptr socket, const char *data, qint64 size, quint32 a
     }
     return n;
 #else
-#ifdef MSG_NOSIGNAL
-    const int flags = MSG_NOSIGNAL;
-#else
-    const int flags = 0;
-#endif
+    const int flags = kSendFlags;
     for (;;) {
         const ssize_t n =
             ::sendto(int(socket), data, size_t(size), flags, reinterpret_cast<const sockaddr *>(&sa), sizeof sa);
