@@ -28,11 +28,6 @@ using qd::test::MessageCapture;
 
 namespace {
 
-const QString mainMessage = QStringLiteral("Πρόβλημα!!! Δεν υπάρχει σύνδεση με τον Server QD");
-const QString sideMessage = QStringLiteral("Πρόβλημα! Δεν υπάρχει σύνδεση με τον Server QD");
-const QString connectedLine = QStringLiteral("Client connected with server");
-const QString disconnectedLine = QStringLiteral("Client disconnected from server");
-
 constexpr int kTaps = 3;
 
 // What one tap comes to, one letter per tap in the table:
@@ -70,7 +65,8 @@ struct LinkState
     QString describe() const
     {
         return QStringLiteral("messages=[%1] indicator=%2 discovery=%3 log=[%4] open=%5 Label1=\"%6\"")
-            .arg(messages.join(QLatin1String(" | ")), indicatorConnected ? QStringLiteral("connected") : QStringLiteral("searching"),
+            .arg(messages.join(QLatin1String(" | ")),
+                 indicatorConnected ? QStringLiteral("connected") : QStringLiteral("searching"),
                  discoveryRunning ? QStringLiteral("on") : QStringLiteral("off"), log.join(QLatin1String(" | ")),
                  open ? QStringLiteral("yes") : QStringLiteral("no"), label1);
     }
@@ -80,13 +76,11 @@ struct LinkState
 LinkState afterOutcome(LinkState s, Outcome outcome)
 {
     switch (outcome) {
-    case Outcome::Accepted:
-        s.label1 = QStringLiteral("x");
-        break;
+    case Outcome::Accepted: s.label1 = QStringLiteral("x"); break;
     case Outcome::Rejected:
-        s.messages << sideMessage;
+        s.messages << qd::test::kSideSendFailure;
         if (s.open) {
-            s.log << disconnectedLine;
+            s.log << qd::test::kDisconnectedLine;
             s.indicatorConnected = false;
         }
         s.open = false;
@@ -95,16 +89,15 @@ LinkState afterOutcome(LinkState s, Outcome outcome)
         break;
     case Outcome::MainFailure:
     case Outcome::MainFailureStillOpen:
-        s.messages << mainMessage;
+        s.messages << qd::test::kMainSendFailure;
         s.discoveryRunning = true;
         s.indicatorConnected = false;
         if (outcome == Outcome::MainFailure)
             s.open = false;
         break;
-    case Outcome::SideSent:
-        break;
+    case Outcome::SideSent: break;
     case Outcome::SideFailure:
-        s.messages << sideMessage;
+        s.messages << qd::test::kSideSendFailure;
         s.open = false;
         break;
     }
@@ -148,7 +141,8 @@ private slots:
         QTest::addColumn<int>("wordsReceived");
         QTest::addColumn<int>("linesQueued"); // unread reply lines at the end, if still open; -1: not checked
 
-        const QStringList mainKinds{QStringLiteral("main key"), QStringLiteral("arrange key"), QStringLiteral("opening move_client")};
+        const QStringList mainKinds{QStringLiteral("main key"), QStringLiteral("arrange key"),
+                                    QStringLiteral("opening move_client")};
         const QStringList sideKinds{QStringLiteral("modal-signature key"), QStringLiteral("miscellaneous key"),
                                     QStringLiteral("closing move_client")};
         struct Mode
@@ -182,8 +176,14 @@ private slots:
             // A reply line too long to read fails the read but not the connection: the indicator
             // shows searching while the words still reach the peer. (Where the tail of a long
             // line lands depends on how it arrives, so the queue is not checked after main sends.)
-            {"overlong reply", {QStringLiteral("reject"), QStringLiteral("--reject-text"), QString(16385, QLatin1Char('o'))},
-             "mmm", 3, -1, "SSS", 3, 3},
+            {"overlong reply",
+             {QStringLiteral("reject"), QStringLiteral("--reject-text"), QString(16385, QLatin1Char('o'))},
+             "mmm",
+             3,
+             -1,
+             "SSS",
+             3,
+             3},
             // No open connection to write on.
             {"not connected", {}, "MMM", 0, 0, "FFF", 0, 0},
         };
@@ -212,7 +212,8 @@ private slots:
         resetWindows();
         if (!peerMode.isEmpty()) {
             m_peer = std::make_unique<PeerProcess>();
-            QVERIFY2(m_peer->start(QStringList{QStringLiteral("--no-discovery")} + peerMode), qPrintable(m_peer->errorString()));
+            QVERIFY2(m_peer->start(QStringList{QStringLiteral("--no-discovery")} + peerMode),
+                     qPrintable(m_peer->errorString()));
             clientForm->Edit2->setText(QStringLiteral("127.0.0.1"));
             clientForm->Edit3->setText(QString::number(m_peer->tcpPort()));
             WindowSet::instance().show(clientForm);

@@ -2,6 +2,7 @@
 // instead of the broadcast address, except in broadcastReachesThisHost, which runs only in a
 // network namespace of its own.
 
+#include "failureof.h"
 #include "link/discoverylistener.h"
 #include "link/failure.h"
 
@@ -17,16 +18,7 @@ namespace {
 
 const QString kCouldNotBind = QStringLiteral("Could not bind socket. Address and port are already in use.");
 
-template <typename F>
-QString failureOf(F &&f)
-{
-    try {
-        f();
-    } catch (const Failure &failure) {
-        return failure.text().isNull() ? QStringLiteral("") : failure.text();
-    }
-    return QString();
-}
+using qd::test::failureOf;
 
 QList<QByteArray> repliesOf(const QSignalSpy &spy)
 {

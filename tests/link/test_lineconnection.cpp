@@ -2,6 +2,7 @@
 // control every byte and the moment of a close or reset, and the qd-peer process where the
 // reply must come while the client is already waiting.
 
+#include "failureof.h"
 #include "link/lineconnection.h"
 #include "link/socket_platform.h"
 #include "support/peerprocess.h"
@@ -37,18 +38,7 @@ const QString kNotConnected = QStringLiteral("Not connected.");
 const QString kClosedByServer = QStringLiteral("Connection closed by the server.");
 const QString kTooLong = QStringLiteral("Reply line longer than 16384 bytes.");
 
-// Runs `f` and returns the text of the Failure it throws; a null string when it throws none.
-template <typename F>
-QString failureOf(F &&f)
-{
-    try {
-        f();
-    } catch (const Failure &failure) {
-        // An empty failure text must stay distinguishable from "no failure".
-        return failure.text().isNull() ? QStringLiteral("") : failure.text();
-    }
-    return QString();
-}
+using qd::test::failureOf;
 
 // A port that nothing listens on: the system hands out a free one, and it is let go at once.
 quint16 closedPort()

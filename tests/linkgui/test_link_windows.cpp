@@ -24,13 +24,6 @@
 using qd::palette::WindowSet;
 using qd::test::MessageCapture;
 
-namespace {
-const QString mainMessage = QStringLiteral("Πρόβλημα!!! Δεν υπάρχει σύνδεση με τον Server QD");
-const QString sideMessage = QStringLiteral("Πρόβλημα! Δεν υπάρχει σύνδεση με τον Server QD");
-const QString connectedLine = QStringLiteral("Client connected with server");
-const QString disconnectedLine = QStringLiteral("Client disconnected from server");
-} // namespace
-
 class LinkWindowsTest : public QObject
 {
     Q_OBJECT
@@ -54,20 +47,20 @@ private slots:
         clientForm->Timer1->stop();
         toggle();
         QVERIFY(clientForm->IdTCPClient1->isOpen());
-        QCOMPARE(log(), QStringList{connectedLine});
+        QCOMPARE(log(), QStringList{qd::test::kConnectedLine});
         QVERIFY(MainClient->indicatorConnected());
         // A connect by hand leaves the discovery timer as it was.
         QVERIFY(!clientForm->discoveryRunning());
 
         toggle();
         QVERIFY(!clientForm->IdTCPClient1->isOpen());
-        QCOMPARE(log(), (QStringList{connectedLine, disconnectedLine}));
+        QCOMPARE(log(), (QStringList{qd::test::kConnectedLine, qd::test::kDisconnectedLine}));
         QVERIFY(!MainClient->indicatorConnected());
         QVERIFY(clientForm->discoveryRunning());
 
         toggle();
         QVERIFY(clientForm->IdTCPClient1->isOpen());
-        QCOMPARE(log(), (QStringList{connectedLine, disconnectedLine, connectedLine}));
+        QCOMPARE(log(), (QStringList{qd::test::kConnectedLine, qd::test::kDisconnectedLine, qd::test::kConnectedLine}));
         QCOMPARE(messages.count(), 0);
     }
 
@@ -148,13 +141,13 @@ private slots:
             QVERIFY(clientForm->IdTCPClient1->isOpen());
             QVERIFY(MainClient->indicatorConnected());
             QVERIFY(!clientForm->discoveryRunning());
-            QCOMPARE(log(), QStringList{connectedLine});
+            QCOMPARE(log(), QStringList{qd::test::kConnectedLine});
         } else {
-            QCOMPARE(messages.texts(), QStringList{sideMessage});
+            QCOMPARE(messages.texts(), QStringList{qd::test::kSideSendFailure});
             QVERIFY(!clientForm->IdTCPClient1->isOpen());
             QVERIFY(!MainClient->indicatorConnected());
             QVERIFY(clientForm->discoveryRunning());
-            QCOMPARE(log(), (QStringList{connectedLine, disconnectedLine}));
+            QCOMPARE(log(), (QStringList{qd::test::kConnectedLine, qd::test::kDisconnectedLine}));
         }
     }
 
@@ -165,7 +158,7 @@ private slots:
         clientForm->Timer1->stop();
         MessageCapture messages;
         tapMain(QStringLiteral("a15"));
-        QCOMPARE(messages.texts(), QStringList{mainMessage});
+        QCOMPARE(messages.texts(), QStringList{qd::test::kMainSendFailure});
         QVERIFY(!MainClient->indicatorConnected());
         QVERIFY(clientForm->discoveryRunning());
         QCOMPARE(clientForm->Label1->text(), QStringLiteral("ok"));
@@ -182,15 +175,15 @@ private slots:
         // The client does not watch the connection: it still counts itself connected.
         QVERIFY(MainClient->indicatorConnected());
         tapMain(QStringLiteral("a16"));
-        QCOMPARE(messages.texts(), QStringList{mainMessage});
+        QCOMPARE(messages.texts(), QStringList{qd::test::kMainSendFailure});
         QVERIFY(!clientForm->IdTCPClient1->isOpen());
         QVERIFY(!MainClient->indicatorConnected());
         QVERIFY(clientForm->discoveryRunning());
-        QCOMPARE(log(), QStringList{connectedLine});
+        QCOMPARE(log(), QStringList{qd::test::kConnectedLine});
         // With nothing left unread, the toggle finds the connection closed and connects anew.
         toggle();
         QVERIFY(clientForm->IdTCPClient1->isOpen());
-        QCOMPARE(log(), (QStringList{connectedLine, connectedLine}));
+        QCOMPARE(log(), (QStringList{qd::test::kConnectedLine, qd::test::kConnectedLine}));
     }
 
     void sideSendAfterACloseFailsLater()
@@ -206,10 +199,10 @@ private slots:
             FormMartyries->kataxorisi(namedObject(QStringLiteral("ark1")));
             QTest::qWait(50);
         }
-        QCOMPARE(messages.texts(), QStringList{sideMessage});
+        QCOMPARE(messages.texts(), QStringList{qd::test::kSideSendFailure});
         // A side failure changes nothing else.
         QVERIFY(MainClient->indicatorConnected());
-        QCOMPARE(log(), QStringList{connectedLine});
+        QCOMPARE(log(), QStringList{qd::test::kConnectedLine});
     }
 
     void sideSendsLeaveRepliesQueuedForTheMainWindow()
@@ -234,10 +227,10 @@ private slots:
         QTest::addColumn<QString>("send");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("restartsDiscovery");
-        QTest::newRow("main key") << "main" << mainMessage << true;
-        QTest::newRow("modal-signature key") << "martyries" << sideMessage << false;
-        QTest::newRow("miscellaneous key") << "diafora" << sideMessage << false;
-        QTest::newRow("arrange key") << "arrange" << mainMessage << true;
+        QTest::newRow("main key") << "main" << qd::test::kMainSendFailure << true;
+        QTest::newRow("modal-signature key") << "martyries" << qd::test::kSideSendFailure << false;
+        QTest::newRow("miscellaneous key") << "diafora" << qd::test::kSideSendFailure << false;
+        QTest::newRow("arrange key") << "arrange" << qd::test::kMainSendFailure << true;
     }
     void noConnectionYet()
     {
@@ -288,10 +281,10 @@ private slots:
         MessageCapture messages;
         tapMain(QStringLiteral("SpeedButton2"));
         QVERIFY(moveform->isVisible());
-        QCOMPARE(messages.texts(), QStringList{mainMessage});
+        QCOMPARE(messages.texts(), QStringList{qd::test::kMainSendFailure});
         qd::test::tapCentre(moveform, moveform->controlRect(QStringLiteral("Button1")));
         QVERIFY(!moveform->isVisible());
-        QCOMPARE(messages.texts(), (QStringList{mainMessage, sideMessage}));
+        QCOMPARE(messages.texts(), (QStringList{qd::test::kMainSendFailure, qd::test::kSideSendFailure}));
     }
 
     void offClosesTheConnectionWithoutAWord()

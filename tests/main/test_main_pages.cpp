@@ -125,7 +125,7 @@ private slots:
         MessageCapture messages;
         tap(key);
         // No server: the send fails, says so once, and the reset still runs.
-        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Πρόβλημα!!! Δεν υπάρχει σύνδεση με τον Server QD")});
+        QCOMPARE(messages.texts(), QStringList{qd::test::kMainSendFailure});
         const QString after = pageStates();
         for (int i = 0; i < 7; ++i) {
             const QChar want = expected[i] == QLatin1Char('U') ? before[i] : expected[i];

@@ -30,9 +30,6 @@ using qd::test::MessageCapture;
 
 namespace {
 
-const QString kSideMessage = QStringLiteral("Πρόβλημα! Δεν υπάρχει σύνδεση με τον Server QD");
-const QString kMainMessage = QStringLiteral("Πρόβλημα!!! Δεν υπάρχει σύνδεση με τον Server QD");
-
 QStringList range(const QString &prefix, int from, int to)
 {
     QStringList out;
@@ -472,7 +469,7 @@ private slots:
         qd::test::tapCentre(moveform, moveform->controlRect(QStringLiteral("SpeedButton7")));
         QVERIFY(m_peer->waitForWords(1));
         QCOMPARE(m_peer->receivedWords(), QStringList{QStringLiteral("SpeedButton7")});
-        QCOMPARE(messages.texts(), QStringList{kSideMessage});
+        QCOMPARE(messages.texts(), QStringList{qd::test::kSideSendFailure});
         QCOMPARE(clientForm->Label1->text(), QStringLiteral("x"));
         QVERIFY(!clientForm->IdTCPClient1->isOpen());
         QVERIFY(moveform->isVisible());
@@ -511,7 +508,7 @@ private slots:
         QCOMPARE(m_peer->receivedWords(), QStringList{QStringLiteral("move_client")});
         QCOMPARE(moveform->isVisible(), how == u"open");
         if (replyRead) {
-            QCOMPARE(messages.texts(), QStringList{kSideMessage});
+            QCOMPARE(messages.texts(), QStringList{qd::test::kSideSendFailure});
             QCOMPARE(clientForm->Label1->text(), QStringLiteral("x"));
             QVERIFY(!clientForm->IdTCPClient1->isOpen());
         } else {
@@ -575,14 +572,14 @@ private slots:
 
         MessageCapture messages;
         qd::test::tapCentre(w, w->controlRect(key));
-        QCOMPARE(messages.texts(), QStringList{kSideMessage});
+        QCOMPARE(messages.texts(), QStringList{qd::test::kSideSendFailure});
         QVERIFY(Snapshot::take() == before);
         QCOMPARE(w->isVisible(), window != u"moveform");
 
         if (window != u"moveform") {
             // Each failed tap shows the box again, once.
             qd::test::tapCentre(w, w->controlRect(key));
-            QCOMPARE(messages.texts(), (QStringList{kSideMessage, kSideMessage}));
+            QCOMPARE(messages.texts(), (QStringList{qd::test::kSideSendFailure, qd::test::kSideSendFailure}));
             QVERIFY(Snapshot::take() == before);
         }
     }
@@ -605,7 +602,7 @@ private slots:
         const QList<bool> pages = Snapshot::take().firstPages;
         MessageCapture messages;
         qd::test::tapCentre(moveform, moveform->controlRect(key));
-        QCOMPARE(messages.texts(), QStringList{kMainMessage});
+        QCOMPARE(messages.texts(), QStringList{qd::test::kMainSendFailure});
         // The main window's failure path, but no page reset and the window stays.
         QVERIFY(!MainClient->indicatorConnected());
         QVERIFY(clientForm->discoveryRunning());

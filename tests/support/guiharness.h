@@ -9,6 +9,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QSize>
+#include <QString>
 #include <QStringList>
 
 #include <functional>
@@ -18,6 +19,13 @@ class QObject;
 class QWidget;
 
 namespace qd::test {
+
+// The program's own texts as the user sees them, typed here once (never taken from the
+// program's code, so a slip there still fails the tests).
+inline const QString kMainSendFailure = QStringLiteral("Πρόβλημα!!! Δεν υπάρχει σύνδεση με τον Server QD");
+inline const QString kSideSendFailure = QStringLiteral("Πρόβλημα! Δεν υπάρχει σύνδεση με τον Server QD");
+inline const QString kConnectedLine = QStringLiteral("Client connected with server");
+inline const QString kDisconnectedLine = QStringLiteral("Client disconnected from server");
 
 // The screen the test process runs on; set from `--screen WxH` (default 1024x720).
 QSize screenSize();
