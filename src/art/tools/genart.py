@@ -158,10 +158,11 @@ def desc_shape(c, what, ref=None, where='above', align='center', gap=40, scale=1
         d.add(what[0], color=color)
     elif what == ['running']:
         e = d.add(ELAFRON, color=color)
-        d.place(APOSTROFOS, e, 'left', gap=-30, color=color)
+        d.place(APOSTROFOS, e, 'left', gap=-10, color=color)
     elif what == [ELAFRON, APOSTROFOS]:
+        # tucked under the elafron's left half, low enough not to be taken for the running form
         e = d.add(ELAFRON, color=color)
-        d.place(APOSTROFOS, e, 'below', align=0.1, gap=-25, color=color)
+        d.place(APOSTROFOS, e, 'below', align=0.1, gap=10, color=color)
     elif what == [CHAMILI, APOSTROFOS]:
         ch = d.add(CHAMILI, color=color)
         d.place(APOSTROFOS, ch, 'below', align=0.15, gap=20, color=color)
@@ -247,7 +248,9 @@ def asc(carrier, recipe):
     elif recipe == 'ypsili_right':
         c.place(YPSILI, base, 'above', 'right', gap=25)
     elif recipe == 'ypsili_left':
-        c.place(YPSILI, base, 'above', 0.2, gap=25, scale=0.85)
+        # Smaller and over the left part: at full size an ypsili is nearly as wide as the oligon,
+        # and left and right would look alike.
+        c.place(YPSILI, base, 'above', 'left', gap=25, scale=0.72)
     elif recipe == 'kentima_ypsili':
         # The kentima stands clear above the carrier, left of the ypsili's foot; touching the
         # carrier it would read as a curl of the stroke.
@@ -325,15 +328,16 @@ def gorgon_form(base, dot=None, below=False):
     """A red gorgon-family sign with black dots, over a small black note (below=True: under it)."""
     c = Comp()
     if below:
-        note = c.add(OLIGON, scale=0.55)
-        g = c.place(base, note, 'below', 0.8, gap=60, color=RED)
+        note = c.add(OLIGON, scale=0.6)
+        g = c.place(base, note, 'below', 0.8, gap=100, color=RED)
     else:
         g = c.add(base, color=RED)
-        c.place(OLIGON, g, 'below', 0.2, gap=60, scale=0.55)
+        c.place(OLIGON, g, 'below', 0.2, gap=100, scale=0.6)
     if dot == 'left':
         c.place(APLI, g, 'left', gap=25, align='bottom', scale=1.0)
     elif dot == 'left_high':
-        c.place(APLI, g, 'left', gap=25, align='top')
+        # clearly higher than the low dot, whose bottom is on the sign's
+        c.place(APLI, g, 'left', gap=25, align='top', nudge=-120)
     elif dot == 'right':
         c.place(APLI, g, 'right', gap=25, align='bottom')
     elif dot == 'middle':

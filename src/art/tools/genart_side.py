@@ -302,7 +302,7 @@ def bar_sign(cp, mark_at):
     bar = c.place(cp, stroke, 'above', align=0.72, gap=-10, color=GREY, scale=1.5)
     if mark_at == 'left':
         # beside the stroke's left end, on its line
-        c.place('1D085', stroke, 'left', align=0.5, gap=50, color=RED, scale=1.3)
+        c.place('1D085', stroke, 'left', align=0.5, gap=90, color=RED, scale=1.3)
     else:
         c.place('1D085', (stroke[0], stroke[1], bar[0] - 40, stroke[3]), 'above', align=0.5, gap=60, color=RED, scale=1.3)
     return c
@@ -310,7 +310,7 @@ def bar_sign(cp, mark_at):
 
 def hooked_with_numeral(digit, at):
     c = Comp()
-    stroke = c.add_path([hook_stroke(0, -300, 460, hook_at='left')], color=GREY)
+    stroke = c.add_path([hook_stroke(0, -300, 600, hook_at='left')], color=GREY)
     c.place(digit, stroke, 'above', align=0.0 if at == 'left' else 0.5, gap=40, scale=0.34, color=RED, font='text')
     return c
 
