@@ -177,13 +177,29 @@ int tiles(const QString &dir, const QStringList &specs)
         const QImage picture = book.render(id, size);
         const QSize own = book.size(id);
         const qreal sx = qreal(size.width()) / own.width(), sy = qreal(size.height()) / own.height();
-        for (const QJsonValue &v : QJsonDocument::fromJson(f.readAll()).object().value(u"items").toArray()) {
+        const QJsonArray items = QJsonDocument::fromJson(f.readAll()).object().value(u"items").toArray();
+        const auto rectOf = [](const QJsonObject &item) {
+            const QJsonArray r = item.value(u"rect").toArray();
+            return QRectF(r.at(0).toDouble(), r.at(1).toDouble(), r.at(2).toDouble(), r.at(3).toDouble());
+        };
+        for (const QJsonValue &v : items) {
             const QJsonObject item = v.toObject();
             if (item.value(u"type").toString() != u"sign")
                 continue;
-            const QJsonArray r = item.value(u"rect").toArray();
-            const QRect cut = QRectF(r.at(0).toDouble() * sx, r.at(1).toDouble() * sy, r.at(2).toDouble() * sx,
-                                     r.at(3).toDouble() * sy)
+            // The tile or disc the sign stands on, if any, else the sign's own rectangle.
+            QRectF r = rectOf(item);
+            qreal area = qInf();
+            for (const QJsonValue &o : items) {
+                const QJsonObject under = o.toObject();
+                const QString type = under.value(u"type").toString();
+                const QRectF t = rectOf(under);
+                if ((type == u"tile" || type == u"ellipse") && t.contains(rectOf(item).center()) &&
+                    t.width() * t.height() < area && t.width() < own.width() / 2.0) {
+                    area = t.width() * t.height();
+                    r = t.united(rectOf(item));
+                }
+            }
+            const QRect cut = QRectF(r.x() * sx, r.y() * sy, r.width() * sx, r.height() * sy)
                                   .toAlignedRect()
                                   .adjusted(-1, -1, 1, 1)
                                   .intersected(picture.rect());

@@ -250,7 +250,7 @@ def asc(carrier, recipe):
     elif recipe == 'ypsili_left':
         # Smaller and over the left part: at full size an ypsili is nearly as wide as the oligon,
         # and left and right would look alike.
-        c.place(YPSILI, base, 'above', 'left', gap=25, scale=0.72)
+        c.place(YPSILI, base, 'above', 'left', gap=25, scale=0.66)
     elif recipe == 'kentima_ypsili':
         # The kentima stands clear above the carrier, left of the ypsili's foot; touching the
         # carrier it would read as a curl of the stroke.
