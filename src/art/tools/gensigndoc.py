@@ -51,7 +51,7 @@ def code_points(sign):
         font = g.get('font', 'music')
         if font == 'path':
             continue
-        chars = g['cp'].split() if 'cp' in g else ['%04X' % ord(ch) for ch in g.get('text', '')]
+        chars = g['cp'].split() if 'cp' in g else ['%04X' % ord(ch) for ch in g.get('text', '') if not ch.isspace()]
         for cp in chars:
             if cp.upper() not in cps:
                 cps.append(cp.upper())
