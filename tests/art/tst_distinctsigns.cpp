@@ -2,16 +2,23 @@
 // Two signs look the same when they are built of the same glyphs (same characters, font and
 // colour), each glyph's ink has nearly the size of its counterpart's, and the glyphs stand to
 // each other as their counterparts do, to within a small distance. The sign table is read
-// directly and the glyphs' ink is measured from the bundled fonts.
+// directly and the glyphs' ink is measured from the bundled fonts. Two layouts of the pictures
+// are checked the same way: the opening signatures are all drawn at one size, and each gorgon
+// form under the note stands straight below the same form over it.
 
 #include "art/signtable.h"
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainterPath>
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QTest>
+
+#include <QSet>
 
 #include <algorithm>
 
@@ -128,6 +135,38 @@ qreal distance(const QList<Ink> &a, const QList<Ink> &b)
     return d;
 }
 
+QRectF bounds(const QList<Ink> &ink)
+{
+    QRectF all;
+    for (const Ink &i : ink)
+        all = all.isNull() ? i.box : all.united(i.box);
+    return all;
+}
+
+struct SignItem
+{
+    QString word;
+    QRectF rect;
+    qreal em = 0, margin = 0;
+};
+
+QList<SignItem> signItems(const QString &picture)
+{
+    QFile f(QStringLiteral(":/art/%1.json").arg(picture));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QList<SignItem> out;
+    for (const QJsonValue &v : QJsonDocument::fromJson(f.readAll()).object().value(u"items").toArray()) {
+        const QJsonObject o = v.toObject();
+        const QJsonArray r = o.value(u"rect").toArray();
+        if (o.value(u"type").toString() == u"sign")
+            out.append({o.value(u"word").toString(),
+                        QRectF(r.at(0).toDouble(), r.at(1).toDouble(), r.at(2).toDouble(), r.at(3).toDouble()),
+                        o.value(u"em").toDouble(), o.value(u"margin").toDouble(0.1)});
+    }
+    return out;
+}
+
 } // namespace
 
 class TestDistinctSigns : public QObject
@@ -140,6 +179,8 @@ private slots:
     void tellsLookAlikesApart();
     void noTwoKeysOfOneWindowLookTheSame_data();
     void noTwoKeysOfOneWindowLookTheSame();
+    void openingSignaturesAreDrawnAtOneSize();
+    void gorgonFormsUnderTheNoteStandBelowTheirTwins();
 };
 
 void TestDistinctSigns::measuresTheGlyphs()
@@ -236,6 +277,57 @@ void TestDistinctSigns::noTwoKeysOfOneWindowLookTheSame()
     qInfo("closest pair of %s: %s", qPrintable(window),
           closest.isEmpty() ? "none, no two signs are built of the same glyphs" : qPrintable(closest));
     QVERIFY2(alike.isEmpty(), qPrintable(alike.join(QStringLiteral(", "))));
+}
+
+void TestDistinctSigns::openingSignaturesAreDrawnAtOneSize()
+{
+    // A tile whose sign is too wide for it is drawn smaller: a fthora beside the martyria or a long
+    // mode caption must not shrink that tile's syllable below its neighbours'.
+    const SignTable &t = SignTable::instance();
+    QSet<qreal> ems;
+    int withSyllable = 0;
+    for (const SignItem &item : signItems(QStringLiteral("martyries_upper"))) {
+        const Sign *s = t.find(QStringLiteral("FormMartyries"), item.word);
+        QVERIFY2(s, qPrintable(item.word));
+        const auto texts =
+            std::count_if(s->glyphs.begin(), s->glyphs.end(), [](const SignGlyph &g) { return g.font == u"text"; });
+        if (texts < 2) // a mode sign with its caption, no syllable
+            continue;
+        ++withSyllable;
+        ems.insert(item.em);
+        const QRectF ink = bounds(inkOf(*s));
+        const qreal m = item.margin * qMin(item.rect.width(), item.rect.height());
+        const qreal fits = qMin((item.rect.width() - 2 * m) / ink.width(), (item.rect.height() - 2 * m) / ink.height());
+        QVERIFY2(fits >= item.em * 0.999,
+                 qPrintable(QStringLiteral("%1 drawn at %2 instead of %3").arg(item.word).arg(fits).arg(item.em)));
+    }
+    QCOMPARE(withSyllable, 41);
+    QCOMPARE(ems.size(), 1);
+}
+
+void TestDistinctSigns::gorgonFormsUnderTheNoteStandBelowTheirTwins()
+{
+    const SignTable &t = SignTable::instance();
+    const QList<SignItem> items = signItems(QStringLiteral("gorgo"));
+    QCOMPARE(items.size(), 26);
+    QHash<QString, QRectF> over; // sign name -> tile, top row
+    for (const SignItem &item : items)
+        if (item.rect.center().y() < 35)
+            over.insert(t.find(QStringLiteral("MainClient"), item.word)->name, item.rect);
+    int twins = 0;
+    for (const SignItem &item : items) {
+        QString name = t.find(QStringLiteral("MainClient"), item.word)->name;
+        if (!name.endsWith(u" (below)"))
+            continue;
+        name.chop(8);
+        name.replace(QStringLiteral("GORGON NEO KATO"), QStringLiteral("GORGON NEO ANO"));
+        if (!over.contains(name))
+            continue; // a form only the bottom row has
+        ++twins;
+        const QRectF above = over.value(name);
+        QVERIFY2(qAbs(above.center().x() - item.rect.center().x()) < above.width() / 4, qPrintable(item.word));
+    }
+    QCOMPARE(twins, 9);
 }
 
 QTEST_MAIN(TestDistinctSigns)
