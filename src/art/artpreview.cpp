@@ -149,13 +149,13 @@ QSize sizeOf(const QString &wh)
 }
 
 // Cuts pictures into one PNG file per sign tile, as they look at that size on the screen.
-int tiles(const QString &dir, const QStringList &specs)
+int tiles(const QString &dir, const QStringList &requests)
 {
     const ArtBook &book = ArtBook::instance();
     QDir().mkpath(dir);
-    for (const QString &spec : specs) {
-        const QString id = spec.section(u':', 0, 0);
-        const QSize size = sizeOf(spec.section(u':', 1));
+    for (const QString &request : requests) {
+        const QString id = request.section(u':', 0, 0);
+        const QSize size = sizeOf(request.section(u':', 1));
         if (size.isEmpty())
             return 2;
         const QString file = QDir(dir).filePath(id + QStringLiteral(".png"));

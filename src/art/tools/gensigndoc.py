@@ -114,9 +114,9 @@ def main():
     with open(os.path.join(OUT, 'signs.md.in'), encoding='utf-8') as f:
         template = f.read().splitlines()
     ctrls = {w: controls(w) for w in signs}
-    specs = []
+    requests = []
     for window, cs in ctrls.items():
-        specs += ['%s:%dx%d' % (art, w, h) for art, (w, h) in picture_sizes(cs).items()]
+        requests += ['%s:%dx%d' % (art, w, h) for art, (w, h) in picture_sizes(cs).items()]
     listed = {w: set() for w in signs}
     md = []
     for line in template:
@@ -146,13 +146,13 @@ def main():
                     or k['kind'] == 'checkbox':
                 # A key with no picture under it (text keys, the check box): its sign alone, at the key's size.
                 sx, sy = parent.get('scale', [1, 1]) if k['kind'] == 'key' else k.get('scale', [1, 1])
-                specs.append('%s:%dx%d' % (k['name'], k['rect'][2] * sx * SCREEN[0], k['rect'][3] * sy * SCREEN[1]))
+                requests.append('%s:%dx%d' % (k['name'], k['rect'][2] * sx * SCREEN[0], k['rect'][3] * sy * SCREEN[1]))
     for window in signs:
         missing = set(signs[window]) - listed[window]
         assert not missing, (window, sorted(missing))
     if os.path.isdir(TILES):
         shutil.rmtree(TILES)
-    subprocess.run([ARTPREVIEW, '--tiles', TILES] + specs, check=True,
+    subprocess.run([ARTPREVIEW, '--tiles', TILES] + requests, check=True,
                    env=dict(os.environ, QT_QPA_PLATFORM='offscreen'), stderr=subprocess.DEVNULL)
     wanted = {w for window in signs.values() for w in window}
     for f in os.listdir(TILES):
