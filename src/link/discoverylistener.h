@@ -27,9 +27,9 @@ using InterfaceSource = std::function<QList<NetworkInterfaceInfo>()>;
 QList<NetworkInterfaceInfo> systemInterfaces();
 
 // The directed broadcast address of every IPv4 network on an interface that is up, is not
-// loopback and can broadcast, in interface order and each once. Where the system names no
-// broadcast address for a network (Linux leaves it out unless it was set), it is made from the
-// address and the netmask; networks of 31 and 32 bits have none.
+// loopback and can broadcast, in interface order and each once. Where no broadcast address is
+// named for a network, it is made from the address and the netmask; networks of 31 and 32 bits
+// have none.
 QList<QHostAddress> directedBroadcastAddresses(const QList<NetworkInterfaceInfo> &interfaces);
 
 // The UDP listener of discovery (the settings window's `IdUDPServer1`): it sends the probe and
