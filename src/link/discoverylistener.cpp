@@ -131,12 +131,12 @@ bool DiscoveryListener::isActive() const
 
 void DiscoveryListener::sendProbe()
 {
+    m_lastProbe.clear();
     if (!isActive())
         throw Failure(QStringLiteral("The discovery listener is not open."));
     // Sent through the platform layer rather than QUdpSocket::writeDatagram so that a failure
     // carries the system's error number and description.
     static const char probe[] = {'q', 'd'};
-    m_lastProbe.clear();
     bool anySent = false;
     for (const QHostAddress &address : probeAddresses()) {
         int error = 0;
@@ -145,7 +145,8 @@ void DiscoveryListener::sendProbe()
         anySent = anySent || sent >= 0;
         m_lastProbe.append({address, sent < 0 ? platform::socketErrorText(error) : QString()});
     }
-    // A machine whose default route is gone (Wi-Fi lost) still probes its wired network.
+    // Only a probe that left for no network at all is a failure: a machine whose default route
+    // has gone (Wi-Fi lost) still probes its wired network, and that is discovery working.
     if (!anySent)
         throw Failure(m_lastProbe.first().failure);
 }
