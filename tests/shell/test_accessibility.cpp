@@ -1,5 +1,6 @@
-// What a screen reader hears: every control of the five windows read through QAccessible,
-// the tool grid's names and descriptions, and the names used as handles to tap a control.
+// What a screen reader and the desktop see: every control of the five windows read through
+// QAccessible, the tool grid's names and descriptions, the names used as handles to tap a
+// control, and the windows' icon.
 
 #include <guiharness.h>
 
@@ -12,6 +13,8 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QIcon>
+#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -238,6 +241,21 @@ private slots:
         QVERIFY(toggle);
         toggle->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QTRY_VERIFY(findByName(accessibleOf(MainClient), page));
+    }
+
+    // The task bar and window switcher show the program's icon, in the sizes they ask for.
+    void windowsCarryTheProgramIcon()
+    {
+        for (FormWindow *window : WindowSet::instance().windows()) {
+            const QIcon icon = window->windowIcon();
+            QVERIFY2(!icon.isNull(), qPrintable(window->instanceName()));
+            for (int size : {16, 32, 48, 256})
+                QVERIFY2(icon.availableSizes().contains(QSize(size, size)), qPrintable(QString::number(size)));
+            // Drawn, not blank: the tile's outline is opaque where a missing picture would be clear.
+            const QImage image = icon.pixmap(QSize(48, 48)).toImage();
+            QCOMPARE(image.size(), QSize(48, 48));
+            QVERIFY(qAlpha(image.pixel(24, 4)) > 128);
+        }
     }
 
 private:
