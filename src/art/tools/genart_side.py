@@ -561,19 +561,21 @@ def main():
     write_window('FormMartyries', 'Αρκτικές Μαρτυρίες ήχου', [
         '    { "kind": "panel", "name": "Panel1", "rect": [0, 0, 1024, 720] }',
         '    { "kind": "panel", "name": "Panelmartyries", "parent": "Panel1", "rect": [2, 44, 785, 350], "scale": [1.3, 1.3],\n'
-        '      "look": "calloutpanelstyle" }',
+        '      "look": "calloutpanelstyle", "accessibleName": "Modal signatures" }',
         '    { "kind": "picture", "name": "Image16", "parent": "Panelmartyries", "rect": [8, 16, 773, 195], "art": "martyries_upper" }',
         '    { "kind": "picture", "name": "Image1", "parent": "Panelmartyries", "rect": [9, 214, 773, 131], "art": "martyries_lower" }',
     ], keys_json('Panelmartyries', 'ark1Click', mkeys + [lower1, lower2]), [
         '    { "kind": "button", "name": "Button1", "parent": "Panel1", "rect": [462, 0, 105, 41], "caption": "Επιστροφή",\n'
-        '      "handler": "Button1Click" }',
+        '      "handler": "Button1Click", "accessibleName": "Back",\n'
+        '      "accessibleDescription": "Hides the modal signatures and returns to the main palette" }',
     ])
     write_window('FormDiafora', 'Διάφορα', [
         '    { "kind": "panel", "name": "Panel1", "rect": [0, 0, 1024, 600] }',
         '    { "kind": "button", "name": "Button1", "parent": "Panel1", "rect": [458, 34, 105, 41], "caption": "Επιστροφή",\n'
-        '      "handler": "Button1Click" }',
+        '      "handler": "Button1Click", "accessibleName": "Back",\n'
+        '      "accessibleDescription": "Hides the miscellaneous signs and returns to the main palette" }',
         '    { "kind": "panel", "name": "Paneldiafora", "parent": "Panel1", "rect": [0, 80, 785, 319], "scale": [1.3, 1.3],\n'
-        '      "look": "calloutpanelstyle" }',
+        '      "look": "calloutpanelstyle", "accessibleName": "Miscellaneous signs" }',
         '    { "kind": "picture", "name": "Image16", "parent": "Paneldiafora", "rect": [8, 16, 773, 141], "art": "diafora" }',
     ], keys_json('Paneldiafora', 'en1Click', dkeys), [])
 
