@@ -2,6 +2,7 @@
 
 #include "signtable.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QRawFont>
 #include <QRegularExpression>
+#include <QResource>
 
 namespace qd::art {
 
@@ -18,37 +20,59 @@ namespace {
 
 constexpr qreal kFontUnits = 1000; // outlines are taken at this pixel size, then scaled to 1 em
 
-struct Fonts
+// The bundled fonts' bytes, straight from the program's resources: the fonts are stored there
+// uncompressed, so nothing is copied and only the pages that FreeType reads are ever touched.
+QByteArray resourceBytes(const QString &path)
 {
-    QRawFont music, text, bold;
-    QString musicFamily, textFamily;
-};
-
-QByteArray readResource(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const QResource resource(path);
+    if (!resource.isValid())
+        return {};
+    if (resource.compressionAlgorithm() == QResource::NoCompression)
+        return QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()), qsizetype(resource.size()));
+    return resource.uncompressedData();
 }
 
-// Registers the bundled fonts with the application once, so that widgets can ask for them by
-// family name, and keeps raw copies for drawing outlines without any font matching.
-const Fonts &fonts()
+const QString kMusicFont = QStringLiteral(":/fonts/NotoMusic-Regular.ttf");
+const QString kTextFont = QStringLiteral(":/fonts/NotoSans-Regular.ttf");
+const QString kBoldFont = QStringLiteral(":/fonts/NotoSans-Bold.ttf");
+
+struct Families
 {
-    static const Fonts f = [] {
-        Fonts r;
-        const QString music = QStringLiteral(":/fonts/NotoMusic-Regular.ttf");
-        const QString text = QStringLiteral(":/fonts/NotoSans-Regular.ttf");
-        const QString bold = QStringLiteral(":/fonts/NotoSans-Bold.ttf");
-        const int musicId = QFontDatabase::addApplicationFont(music);
-        const int textId = QFontDatabase::addApplicationFont(text);
-        QFontDatabase::addApplicationFont(bold);
+    QString music, text;
+};
+
+// Registers the bundled fonts with the application once, so that widgets can ask for them by
+// family name.
+const Families &families()
+{
+    static const Families f = [] {
+        Families r;
+        const int musicId = QFontDatabase::addApplicationFontFromData(resourceBytes(kMusicFont));
+        const int textId = QFontDatabase::addApplicationFontFromData(resourceBytes(kTextFont));
+        QFontDatabase::addApplicationFontFromData(resourceBytes(kBoldFont));
         const QStringList mf = QFontDatabase::applicationFontFamilies(musicId);
         const QStringList tf = QFontDatabase::applicationFontFamilies(textId);
-        r.musicFamily = mf.isEmpty() ? QStringLiteral("Noto Music") : mf.first();
-        r.textFamily = tf.isEmpty() ? QStringLiteral("Noto Sans") : tf.first();
-        r.music.loadFromData(readResource(music), kFontUnits, QFont::PreferNoHinting);
-        r.text.loadFromData(readResource(text), kFontUnits, QFont::PreferNoHinting);
-        r.bold.loadFromData(readResource(bold), kFontUnits, QFont::PreferNoHinting);
+        r.music = mf.isEmpty() ? QStringLiteral("Noto Music") : mf.first();
+        r.text = tf.isEmpty() ? QStringLiteral("Noto Sans") : tf.first();
+        return r;
+    }();
+    return f;
+}
+
+struct RawFonts
+{
+    QRawFont music, text, bold;
+};
+
+// Raw copies of the fonts for taking outlines without any font matching; only the sources need
+// them, the packed book carries the outlines.
+const RawFonts &rawFonts()
+{
+    static const RawFonts f = [] {
+        RawFonts r;
+        r.music.loadFromData(resourceBytes(kMusicFont), kFontUnits, QFont::PreferNoHinting);
+        r.text.loadFromData(resourceBytes(kTextFont), kFontUnits, QFont::PreferNoHinting);
+        r.bold.loadFromData(resourceBytes(kBoldFont), kFontUnits, QFont::PreferNoHinting);
         return r;
     }();
     return f;
@@ -104,7 +128,7 @@ QPainterPath textPath(const QRawFont &font, const QString &text)
 
 QPainterPath glyphPath(const SignGlyph &g)
 {
-    const Fonts &f = fonts();
+    const RawFonts &f = rawFonts();
     QPainterPath path;
     if (g.font == u"path")
         path = polygonPath(g.text);
@@ -149,22 +173,22 @@ QColor colorOf(const QJsonValue &v)
 
 } // namespace
 
-ArtBook::ArtBook()
+ArtBook ArtBook::fromSources()
 {
-    fonts();
+    ArtBook book;
     const SignTable &table = SignTable::instance();
-    m_errors += table.loadError();
+    book.m_errors += table.loadError();
     for (const Sign &s : table.signs())
-        if (!m_signShapes.contains(s.word))
-            m_signShapes.insert(s.word, buildShape(s));
+        if (!book.m_signShapes.contains(s.word))
+            book.m_signShapes.insert(s.word, shapeOf(s.glyphs));
 
     const QDir dir(QStringLiteral(":/art"));
     for (const QString &file : dir.entryList({QStringLiteral("*.json")}, QDir::Files)) {
         const QString id = file.chopped(5);
         QJsonParseError pe;
-        const QJsonDocument doc = QJsonDocument::fromJson(readResource(dir.filePath(file)), &pe);
+        const QJsonDocument doc = QJsonDocument::fromJson(resourceBytes(dir.filePath(file)), &pe);
         if (!doc.isObject()) {
-            m_errors += QStringLiteral("art %1: %2\n").arg(id, pe.errorString());
+            book.m_errors += QStringLiteral("art %1: %2\n").arg(id, pe.errorString());
             continue;
         }
         const QJsonObject o = doc.object();
@@ -181,7 +205,7 @@ ArtBook::ArtBook()
             const QJsonObject io = iv.toObject();
             const QString type = io.value(u"type").toString();
             if (!kinds.contains(type)) {
-                m_errors += QStringLiteral("art %1: unknown item type \"%2\"\n").arg(id, type);
+                book.m_errors += QStringLiteral("art %1: unknown item type \"%2\"\n").arg(id, type);
                 continue;
             }
             Item it;
@@ -200,8 +224,8 @@ ArtBook::ArtBook()
             it.start = io.value(u"start").toDouble(0);
             it.span = io.value(u"span").toDouble(360);
             it.word = io.value(u"word").toString();
-            if (it.kind == Item::Sign && !m_signShapes.contains(it.word))
-                m_errors += QStringLiteral("art %1: no sign for \"%2\"\n").arg(id, it.word);
+            if (it.kind == Item::Sign && !book.m_signShapes.contains(it.word))
+                book.m_errors += QStringLiteral("art %1: no sign for \"%2\"\n").arg(id, it.word);
             if (it.kind == Item::Text) {
                 SignGlyph g;
                 g.font = io.value(u"bold").toBool() ? QStringLiteral("bold") : QStringLiteral("text");
@@ -213,19 +237,26 @@ ArtBook::ArtBook()
             }
             pic.items.append(it);
         }
-        m_pictures.insert(id, pic);
+        book.m_pictures.insert(id, pic);
     }
+    return book;
 }
 
 const ArtBook &ArtBook::instance()
 {
-    static const ArtBook book;
+    static const ArtBook book = [] {
+        families();
+        const QByteArray packed = resourceBytes(QStringLiteral(":/artbook.bin"));
+        if (!packed.isEmpty()) {
+            QString error;
+            ArtBook b = fromPacked(packed, &error);
+            if (error.isEmpty())
+                return b;
+        }
+        // A build of the art library alone has no packed book; the sources draw the same.
+        return fromSources();
+    }();
     return book;
-}
-
-InkShape ArtBook::buildShape(const Sign &sign) const
-{
-    return shapeOf(sign.glyphs);
 }
 
 bool ArtBook::contains(const QString &id) const
@@ -321,12 +352,115 @@ QImage ArtBook::render(const QString &id, const QSize &pixels) const
 
 QString ArtBook::musicFamily()
 {
-    return fonts().musicFamily;
+    return families().music;
 }
 
 QString ArtBook::textFamily()
 {
-    return fonts().textFamily;
+    return families().text;
+}
+
+namespace {
+
+// The packed book is a QDataStream of everything the sources make; the header tells a book
+// from anything else and a format from its successors.
+constexpr quint32 kPackMagic = 0x51444152; // "QDAR"
+constexpr quint32 kPackFormat = 1;
+
+QDataStream &operator<<(QDataStream &out, const InkShape &shape)
+{
+    out << quint32(shape.parts.size());
+    for (const auto &[path, color] : shape.parts)
+        out << path << color;
+    return out << shape.bounds;
+}
+
+QDataStream &operator>>(QDataStream &in, InkShape &shape)
+{
+    quint32 count = 0;
+    in >> count;
+    shape.parts.clear();
+    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        QPainterPath path;
+        QColor color;
+        in >> path >> color;
+        shape.parts.append({path, color});
+    }
+    return in >> shape.bounds;
+}
+
+} // namespace
+
+QByteArray ArtBook::packed() const
+{
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_4);
+    out << kPackMagic << kPackFormat << m_errors;
+    // Sorted, so that the same sources always pack to the same bytes.
+    QStringList words = m_signShapes.keys();
+    words.sort();
+    out << quint32(words.size());
+    for (const QString &word : std::as_const(words))
+        out << word << m_signShapes.value(word);
+    const QStringList pictures = ids();
+    out << quint32(pictures.size());
+    for (const QString &id : pictures) {
+        const Picture &pic = m_pictures[id];
+        out << id << pic.size << quint32(pic.items.size());
+        for (const Item &it : pic.items)
+            out << qint32(it.kind) << it.rect << it.points << it.fill << it.outline << it.width << it.radius << it.em
+                << it.margin << it.start << it.span << it.word << it.shape;
+    }
+    return data;
+}
+
+ArtBook ArtBook::fromPacked(const QByteArray &data, QString *error)
+{
+    ArtBook book;
+    QDataStream in(data);
+    in.setVersion(QDataStream::Qt_6_4);
+    quint32 magic = 0, format = 0;
+    in >> magic >> format;
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error += QStringLiteral("packed art: %1\n").arg(why);
+        return ArtBook();
+    };
+    if (magic != kPackMagic || format != kPackFormat)
+        return fail(QStringLiteral("not a packed book of this format"));
+    in >> book.m_errors;
+    quint32 shapes = 0;
+    in >> shapes;
+    for (quint32 i = 0; i < shapes && in.status() == QDataStream::Ok; ++i) {
+        QString word;
+        InkShape shape;
+        in >> word >> shape;
+        book.m_signShapes.insert(word, shape);
+    }
+    quint32 pictures = 0;
+    in >> pictures;
+    for (quint32 i = 0; i < pictures && in.status() == QDataStream::Ok; ++i) {
+        QString id;
+        Picture pic;
+        quint32 items = 0;
+        in >> id >> pic.size >> items;
+        for (quint32 j = 0; j < items && in.status() == QDataStream::Ok; ++j) {
+            Item it;
+            qint32 kind = 0;
+            in >> kind >> it.rect >> it.points >> it.fill >> it.outline >> it.width >> it.radius >> it.em >>
+                it.margin >> it.start >> it.span >> it.word >> it.shape;
+            if (kind < Item::Tile || kind > Item::Arc)
+                return fail(QStringLiteral("picture %1 has an item of unknown kind %2").arg(id).arg(kind));
+            it.kind = Item::Kind(kind);
+            pic.items.append(it);
+        }
+        book.m_pictures.insert(id, pic);
+    }
+    if (in.status() != QDataStream::Ok || !in.atEnd())
+        return fail(QStringLiteral("truncated or with trailing bytes"));
+    book.m_packed = true;
+    return book;
 }
 
 } // namespace qd::art
