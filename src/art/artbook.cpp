@@ -126,29 +126,36 @@ QPainterPath textPath(const QRawFont &font, const QString &text)
     return toEm.map(path);
 }
 
-QPainterPath glyphPath(const SignGlyph &g)
+// A glyph's outline in em units at the pen origin, before its offset and scale: what the fonts (or
+// a "path" glyph's own polygon) give for that font and text.
+QPainterPath outlineOf(const SignGlyph &g)
 {
     const RawFonts &f = rawFonts();
-    QPainterPath path;
     if (g.font == u"path")
-        path = polygonPath(g.text);
-    else if (g.font == u"text")
-        path = textPath(f.text, g.text);
-    else if (g.font == u"bold")
-        path = textPath(f.bold, g.text);
-    else
-        path = textPath(f.music, g.text);
-    QTransform t;
-    t.translate(g.offset.x(), g.offset.y());
-    t.scale(g.scale, g.scale);
-    return t.map(path);
+        return polygonPath(g.text);
+    if (g.font == u"text")
+        return textPath(f.text, g.text);
+    if (g.font == u"bold")
+        return textPath(f.bold, g.text);
+    return textPath(f.music, g.text);
 }
 
-InkShape shapeOf(const QList<SignGlyph> &glyphs)
+QString outlineKey(const SignGlyph &g)
+{
+    return g.font + u'\n' + g.text;
+}
+
+using Outlines = QHash<QString, QPainterPath>;
+
+// The outlines of a sign's glyphs placed at their offsets and scales, with the union of their ink.
+InkShape shapeOf(const QList<SignGlyph> &glyphs, const Outlines &outlines)
 {
     InkShape s;
     for (const SignGlyph &g : glyphs) {
-        const QPainterPath path = glyphPath(g);
+        QTransform t;
+        t.translate(g.offset.x(), g.offset.y());
+        t.scale(g.scale, g.scale);
+        const QPainterPath path = t.map(outlines.value(outlineKey(g)));
         QColor c = QColor::fromString(g.color);
         if (!c.isValid())
             c = Qt::black;
@@ -158,6 +165,16 @@ InkShape shapeOf(const QList<SignGlyph> &glyphs)
             s.bounds = s.bounds.isEmpty() ? b : s.bounds.united(b);
     }
     return s;
+}
+
+// The sign table's shapes, each word once (the first entry wins, as in SignTable::find).
+QHash<QString, InkShape> signShapesOf(const SignTable &table, const Outlines &outlines)
+{
+    QHash<QString, InkShape> shapes;
+    for (const Sign &sign : table.signs())
+        if (!shapes.contains(sign.word))
+            shapes.insert(sign.word, shapeOf(sign.glyphs, outlines));
+    return shapes;
 }
 
 QRectF rectOf(const QJsonValue &v)
@@ -178,9 +195,11 @@ ArtBook ArtBook::fromSources()
     ArtBook book;
     const SignTable &table = SignTable::instance();
     book.m_errors += table.loadError();
-    for (const Sign &s : table.signs())
-        if (!book.m_signShapes.contains(s.word))
-            book.m_signShapes.insert(s.word, shapeOf(s.glyphs));
+    for (const Sign &sign : table.signs())
+        for (const SignGlyph &g : sign.glyphs)
+            if (!book.m_outlines.contains(outlineKey(g)))
+                book.m_outlines.insert(outlineKey(g), outlineOf(g));
+    book.m_signShapes = signShapesOf(table, book.m_outlines);
 
     const QDir dir(QStringLiteral(":/art"));
     for (const QString &file : dir.entryList({QStringLiteral("*.json")}, QDir::Files)) {
@@ -233,7 +252,7 @@ ArtBook ArtBook::fromSources()
                     g.font = io.value(u"font").toString();
                 g.text = io.value(u"text").toString();
                 g.color = io.value(u"color").toString(QStringLiteral("#000000"));
-                it.shape = shapeOf({g});
+                it.shape = shapeOf({g}, {{outlineKey(g), outlineOf(g)}});
             }
             pic.items.append(it);
         }
@@ -365,7 +384,7 @@ namespace {
 // The packed book is a QDataStream of everything the sources make; the header tells a book
 // from anything else and a format from its successors.
 constexpr quint32 kPackMagic = 0x51444152; // "QDAR"
-constexpr quint32 kPackFormat = 1;
+constexpr quint32 kPackFormat = 2;
 
 QDataStream &operator<<(QDataStream &out, const InkShape &shape)
 {
@@ -397,12 +416,13 @@ QByteArray ArtBook::packed() const
     QDataStream out(&data, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_4);
     out << kPackMagic << kPackFormat << m_errors;
+    // Each glyph outline once: the signs place them from the sign table when the book is read.
     // Sorted, so that the same sources always pack to the same bytes.
-    QStringList words = m_signShapes.keys();
-    words.sort();
-    out << quint32(words.size());
-    for (const QString &word : std::as_const(words))
-        out << word << m_signShapes.value(word);
+    QStringList keys = m_outlines.keys();
+    keys.sort();
+    out << quint32(keys.size());
+    for (const QString &key : std::as_const(keys))
+        out << key << m_outlines.value(key);
     const QStringList pictures = ids();
     out << quint32(pictures.size());
     for (const QString &id : pictures) {
@@ -430,13 +450,13 @@ ArtBook ArtBook::fromPacked(const QByteArray &data, QString *error)
     if (magic != kPackMagic || format != kPackFormat)
         return fail(QStringLiteral("not a packed book of this format"));
     in >> book.m_errors;
-    quint32 shapes = 0;
-    in >> shapes;
-    for (quint32 i = 0; i < shapes && in.status() == QDataStream::Ok; ++i) {
-        QString word;
-        InkShape shape;
-        in >> word >> shape;
-        book.m_signShapes.insert(word, shape);
+    quint32 outlines = 0;
+    in >> outlines;
+    for (quint32 i = 0; i < outlines && in.status() == QDataStream::Ok; ++i) {
+        QString key;
+        QPainterPath outline;
+        in >> key >> outline;
+        book.m_outlines.insert(key, outline);
     }
     quint32 pictures = 0;
     in >> pictures;
@@ -459,6 +479,13 @@ ArtBook ArtBook::fromPacked(const QByteArray &data, QString *error)
     }
     if (in.status() != QDataStream::Ok || !in.atEnd())
         return fail(QStringLiteral("truncated or with trailing bytes"));
+    const SignTable &table = SignTable::instance();
+    for (const Sign &sign : table.signs())
+        for (const SignGlyph &g : sign.glyphs)
+            if (!book.m_outlines.contains(outlineKey(g)))
+                return fail(QStringLiteral("no outline for a glyph of %1; the pack is older than the sign table")
+                                .arg(sign.word));
+    book.m_signShapes = signShapesOf(table, book.m_outlines);
     book.m_packed = true;
     return book;
 }

@@ -72,6 +72,7 @@ private:
 
     QHash<QString, Picture> m_pictures;
     QHash<QString, InkShape> m_signShapes;
+    QHash<QString, QPainterPath> m_outlines; // glyph outlines by font and text, as the signs use them
     QString m_errors;
     bool m_packed = false;
 };

@@ -2,11 +2,11 @@
 // the sign table, takes every glyph's outline from the bundled fonts, and writes it all as one
 // packed book that the program reads at start-up without parsing or asking a font for outlines.
 //
-//   qdartpack OUTPUT.bin
+//   qdartpack ARTBOOK.bin SIGNS.bin
 
 #include "art/artbook.h"
+#include "art/signtable.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QSaveFile>
 
@@ -16,8 +16,8 @@ int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 2) {
-        std::fputs("usage: qdartpack OUTPUT.bin\n", stderr);
+    if (args.size() != 3) {
+        std::fputs("usage: qdartpack ARTBOOK.bin SIGNS.bin\n", stderr);
         return 2;
     }
     const qd::art::ArtBook book = qd::art::ArtBook::fromSources();
@@ -25,10 +25,14 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "qdartpack: %s", qPrintable(book.loadErrors()));
         return 1;
     }
-    QSaveFile out(args.at(1));
-    if (!out.open(QIODevice::WriteOnly) || out.write(book.packed()) < 0 || !out.commit()) {
-        std::fprintf(stderr, "qdartpack: cannot write %s\n", qPrintable(args.at(1)));
-        return 1;
+    const QList<QPair<QString, QByteArray>> outputs{{args.at(1), book.packed()},
+                                                    {args.at(2), qd::art::SignTable::instance().packed()}};
+    for (const auto &[path, data] : outputs) {
+        QSaveFile out(path);
+        if (!out.open(QIODevice::WriteOnly) || out.write(data) < 0 || !out.commit()) {
+            std::fprintf(stderr, "qdartpack: cannot write %s\n", qPrintable(path));
+            return 1;
+        }
     }
     return 0;
 }

@@ -179,6 +179,10 @@ void PaletteButton::fadeOut()
 
 void PaletteButton::paintEvent(QPaintEvent *)
 {
+    // A transparent round key away from the pointer shows nothing; a window repaint passes
+    // hundreds of them, so none of them starts a painter.
+    if (m_fade && m_hover <= 0)
+        return;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
