@@ -300,6 +300,23 @@ InkShape ArtBook::signShape(const QString &word) const
     return m_signShapes.value(word);
 }
 
+namespace {
+
+// A copy of a shared outline with elements of its own. Drawing a path fills caches inside it
+// (its bounds, its vector form); the book's outlines are shared by every picture, which
+// render side by side on several threads, so a drawing only ever touches its own copy.
+QPainterPath ownCopy(const QPainterPath &shared)
+{
+    QPainterPath copy = shared;
+    if (copy.elementCount() > 0) {
+        const QPainterPath::Element first = copy.elementAt(0);
+        copy.setElementPositionAt(0, first.x, first.y);
+    }
+    return copy;
+}
+
+} // namespace
+
 void ArtBook::drawShape(QPainter &p, const InkShape &shape, const QRectF &rect, qreal em, qreal margin)
 {
     if (shape.isEmpty() || rect.isEmpty())
@@ -316,7 +333,7 @@ void ArtBook::drawShape(QPainter &p, const InkShape &shape, const QRectF &rect, 
     p.setPen(Qt::NoPen);
     for (const auto &[path, color] : shape.parts) {
         p.setBrush(color);
-        p.drawPath(path);
+        p.drawPath(ownCopy(path));
     }
     p.restore();
 }

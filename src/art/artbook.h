@@ -43,7 +43,8 @@ public:
     bool contains(const QString &id) const;
     QStringList ids() const;
     QSize size(const QString &id) const;
-    // Stretches the picture to target, x and y independently.
+    // Stretches the picture to target, x and y independently. Safe to call from several threads
+    // at once, each with its own painter and image.
     void paint(QPainter &p, const QString &id, const QRectF &target) const;
     QImage render(const QString &id, const QSize &pixels) const;
 
