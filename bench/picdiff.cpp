@@ -59,9 +59,9 @@ int main(int argc, char **argv)
                     continue;
                 ++differing;
                 box |= QRect(x, y, 1, 1);
-                largest = std::max({largest, std::abs(qRed(pa[x]) - qRed(pb[x])),
-                                    std::abs(qGreen(pa[x]) - qGreen(pb[x])), std::abs(qBlue(pa[x]) - qBlue(pb[x])),
-                                    std::abs(qAlpha(pa[x]) - qAlpha(pb[x]))});
+                largest =
+                    std::max({largest, std::abs(qRed(pa[x]) - qRed(pb[x])), std::abs(qGreen(pa[x]) - qGreen(pb[x])),
+                              std::abs(qBlue(pa[x]) - qBlue(pb[x])), std::abs(qAlpha(pa[x]) - qAlpha(pb[x]))});
             }
         }
         if (differing == 0) {

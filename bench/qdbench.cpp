@@ -190,7 +190,6 @@ std::vector<qint64> timeRepeated(int count, const std::function<void()> &work)
     return ns;
 }
 
-
 void tapSection()
 {
     BenchPeer peer;
@@ -244,7 +243,8 @@ void tapSection()
         qFatal("tap bench: the peer did not get every word");
     const Stats w = stats(wire), fw = stats(floorWire);
     line("# %d taps on a15 of the main window, peer answers \"ok\" at once", taps);
-    compare("tap-to-wire (press to line at peer)", w, fw, w.p50 <= 2 * fw.p50 ? "[target p50 <= 2x: met]" : "[target p50 <= 2x: MISSED]");
+    compare("tap-to-wire (press to line at peer)", w, fw,
+            w.p50 <= 2 * fw.p50 ? "[target p50 <= 2x: met]" : "[target p50 <= 2x: MISSED]");
     compare("whole tap (reply read, page reset)", stats(whole), stats(floorWhole));
     const Stats p = stats(press), r = stats(releaseToWire);
     line("%-44s p50 %9.1f us  p99 %9.1f us", "  of which the press (key drawn down)", p.p50, p.p99);
@@ -323,19 +323,22 @@ void burstSection()
     if (peer.words().size() != peer.lineCount() || peer.words().count(QStringLiteral("ark1")) != peer.lineCount())
         qFatal("burst: wrong words");
 
-    line("# bursts of %d taps on ark1 of the modal-signature window (no reply read); median of %d rounds, press of the first tap to arrival of the last line",
+    line("# bursts of %d taps on ark1 of the modal-signature window (no reply read); median of %d rounds, press of the "
+         "first tap to arrival of the last line",
          kBurst, kRounds);
     line("%-44s %9.1f us | floor (%d plain writes) %9.1f us | ratio %5.2fx", "burst, Nagle on (the program's default)",
          programNagle, kBurst, floorNagle, programNagle / floorNagle);
     if (hooked)
-        line("%-44s %9.1f us | floor (%d plain writes) %9.1f us | ratio %5.2fx", "burst, TCP_NODELAY (bench only)", programNoDelay,
-             kBurst, floorNoDelay, programNoDelay / floorNoDelay);
+        line("%-44s %9.1f us | floor (%d plain writes) %9.1f us | ratio %5.2fx", "burst, TCP_NODELAY (bench only)",
+             programNoDelay, kBurst, floorNoDelay, programNoDelay / floorNoDelay);
     if (hooked) {
-        line("%-44s %+8.1f us per burst (%+.2f us per tap)", "cost of Nagle's algorithm in the program", programNagle - programNoDelay,
-             (programNagle - programNoDelay) / kBurst);
+        line("%-44s %+8.1f us per burst (%+.2f us per tap)", "cost of Nagle's algorithm in the program",
+             programNagle - programNoDelay, (programNagle - programNoDelay) / kBurst);
         const Stats n = stats(latencyNagle), d = stats(latencyNoDelay);
-        line("%-44s p50 %9.1f us  p99 %9.1f us  max %9.1f us", "line latency in the burst, Nagle on", n.p50, n.p99, n.max);
-        line("%-44s p50 %9.1f us  p99 %9.1f us  max %9.1f us", "line latency in the burst, TCP_NODELAY", d.p50, d.p99, d.max);
+        line("%-44s p50 %9.1f us  p99 %9.1f us  max %9.1f us", "line latency in the burst, Nagle on", n.p50, n.p99,
+             n.max);
+        line("%-44s p50 %9.1f us  p99 %9.1f us  max %9.1f us", "line latency in the burst, TCP_NODELAY", d.p50, d.p99,
+             d.max);
     }
 }
 
@@ -400,11 +403,11 @@ void startupSection()
     const Stats c = stats(clientMs), b = stats(bareMs);
     line("# start-up: launch to main window exposed, %d launches each, %s; peak memory is VmHWM", kRuns,
          options.launchPlatform.isEmpty() ? "offscreen" : qPrintable(options.launchPlatform));
-    line("%-44s median %7.1f ms | bare Qt Widgets program %7.1f ms | ratio %5.2fx  [target <= 1.5x: %s]", "start-up to main window exposed",
-         c.p50, b.p50, c.p50 / b.p50, c.p50 <= 1.5 * b.p50 ? "met" : "MISSED");
-    line("%-44s %7.1f MiB | bare Qt Widgets program %7.1f MiB | ratio %5.2fx  [target <= 1.5x: %s]", "peak memory (VmHWM)",
-         double(clientPeak) / 1024, double(barePeak) / 1024, double(clientPeak) / double(barePeak),
-         clientPeak <= 1.5 * double(barePeak) ? "met" : "MISSED");
+    line("%-44s median %7.1f ms | bare Qt Widgets program %7.1f ms | ratio %5.2fx  [target <= 1.5x: %s]",
+         "start-up to main window exposed", c.p50, b.p50, c.p50 / b.p50, c.p50 <= 1.5 * b.p50 ? "met" : "MISSED");
+    line("%-44s %7.1f MiB | bare Qt Widgets program %7.1f MiB | ratio %5.2fx  [target <= 1.5x: %s]",
+         "peak memory (VmHWM)", double(clientPeak) / 1024, double(barePeak) / 1024,
+         double(clientPeak) / double(barePeak), clientPeak <= 1.5 * double(barePeak) ? "met" : "MISSED");
 }
 
 class PlainWindow : public QWidget
