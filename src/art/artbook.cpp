@@ -13,6 +13,7 @@
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QResource>
+#include <QtEndian>
 
 namespace qd::art {
 
@@ -401,13 +402,106 @@ namespace {
 // The packed book is a QDataStream of everything the sources make; the header tells a book
 // from anything else and a format from its successors.
 constexpr quint32 kPackMagic = 0x51444152; // "QDAR"
-constexpr quint32 kPackFormat = 2;
+constexpr quint32 kPackFormat = 3;
+
+// An outline is packed as its elements in one block (a type byte and two little-endian doubles
+// each), read back with one copy instead of three stream reads per element. Rebuilding it
+// through moveTo, lineTo and cubicTo must give exactly the same elements; an outline for which
+// it would not (a repeated point the path API drops) is packed as a plain QDataStream path.
+enum OutlineForm : quint8 { StreamedPath = 0, ElementBlock = 1 };
+constexpr int kElementBytes = 1 + 2 * int(sizeof(double));
+
+QPainterPath pathFromElements(const char *data, qsizetype count, Qt::FillRule fillRule)
+{
+    QPainterPath path;
+    path.setFillRule(fillRule);
+    path.reserve(int(count));
+    const auto at = [data](qsizetype i, int field) {
+        return qFromLittleEndian<double>(data + i * kElementBytes + 1 + field * int(sizeof(double)));
+    };
+    const auto typeAt = [data](qsizetype i) { return QPainterPath::ElementType(quint8(data[i * kElementBytes])); };
+    for (qsizetype i = 0; i < count; ++i) {
+        const QPointF p(at(i, 0), at(i, 1));
+        switch (typeAt(i)) {
+        case QPainterPath::MoveToElement: path.moveTo(p); break;
+        case QPainterPath::LineToElement: path.lineTo(p); break;
+        case QPainterPath::CurveToElement:
+            if (i + 2 >= count || typeAt(i + 1) != QPainterPath::CurveToDataElement ||
+                typeAt(i + 2) != QPainterPath::CurveToDataElement)
+                return {};
+            path.cubicTo(p, QPointF(at(i + 1, 0), at(i + 1, 1)), QPointF(at(i + 2, 0), at(i + 2, 1)));
+            i += 2;
+            break;
+        default: return {};
+        }
+    }
+    return path;
+}
+
+QByteArray elementsOf(const QPainterPath &path)
+{
+    QByteArray block(qsizetype(path.elementCount()) * kElementBytes, Qt::Uninitialized);
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        char *at = block.data() + qsizetype(i) * kElementBytes;
+        at[0] = char(quint8(e.type));
+        qToLittleEndian<double>(e.x, at + 1);
+        qToLittleEndian<double>(e.y, at + 1 + sizeof(double));
+    }
+    return block;
+}
+
+bool sameElements(const QPainterPath &a, const QPainterPath &b)
+{
+    if (a.elementCount() != b.elementCount() || a.fillRule() != b.fillRule())
+        return false;
+    for (int i = 0; i < a.elementCount(); ++i) {
+        const QPainterPath::Element ea = a.elementAt(i), eb = b.elementAt(i);
+        if (ea.type != eb.type || ea.x != eb.x || ea.y != eb.y)
+            return false;
+    }
+    return true;
+}
+
+void writeOutline(QDataStream &out, const QPainterPath &outline)
+{
+    const QByteArray block = elementsOf(outline);
+    out << qint32(outline.fillRule());
+    if (sameElements(pathFromElements(block.constData(), outline.elementCount(), outline.fillRule()), outline)) {
+        out << quint8(ElementBlock) << quint32(outline.elementCount());
+        out.writeRawData(block.constData(), int(block.size()));
+    } else {
+        out << quint8(StreamedPath) << outline;
+    }
+}
+
+bool readOutline(QDataStream &in, QPainterPath &outline)
+{
+    qint32 fillRule = 0;
+    quint8 form = 0;
+    in >> fillRule >> form;
+    if (form == StreamedPath) {
+        in >> outline;
+        return in.status() == QDataStream::Ok;
+    }
+    quint32 count = 0;
+    in >> count;
+    if (form != ElementBlock || in.status() != QDataStream::Ok || count > (1u << 24))
+        return false;
+    QByteArray block(qsizetype(count) * kElementBytes, Qt::Uninitialized);
+    if (in.readRawData(block.data(), int(block.size())) != block.size())
+        return false;
+    outline = pathFromElements(block.constData(), count, Qt::FillRule(fillRule));
+    return outline.elementCount() == int(count);
+}
 
 QDataStream &operator<<(QDataStream &out, const InkShape &shape)
 {
     out << quint32(shape.parts.size());
-    for (const auto &[path, color] : shape.parts)
-        out << path << color;
+    for (const auto &[path, color] : shape.parts) {
+        writeOutline(out, path);
+        out << color;
+    }
     return out << shape.bounds;
 }
 
@@ -419,7 +513,9 @@ QDataStream &operator>>(QDataStream &in, InkShape &shape)
     for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
         QPainterPath path;
         QColor color;
-        in >> path >> color;
+        if (!readOutline(in, path))
+            in.setStatus(QDataStream::ReadCorruptData);
+        in >> color;
         shape.parts.append({path, color});
     }
     return in >> shape.bounds;
@@ -438,8 +534,10 @@ QByteArray ArtBook::packed() const
     QStringList keys = m_outlines.keys();
     keys.sort();
     out << quint32(keys.size());
-    for (const QString &key : std::as_const(keys))
-        out << key << m_outlines.value(key);
+    for (const QString &key : std::as_const(keys)) {
+        out << key;
+        writeOutline(out, m_outlines.value(key));
+    }
     const QStringList pictures = ids();
     out << quint32(pictures.size());
     for (const QString &id : pictures) {
@@ -472,7 +570,9 @@ ArtBook ArtBook::fromPacked(const QByteArray &data, QString *error)
     for (quint32 i = 0; i < outlines && in.status() == QDataStream::Ok; ++i) {
         QString key;
         QPainterPath outline;
-        in >> key >> outline;
+        in >> key;
+        if (!readOutline(in, outline))
+            return fail(QStringLiteral("outline %1 is damaged or cut short").arg(i));
         book.m_outlines.insert(key, outline);
     }
     quint32 pictures = 0;
