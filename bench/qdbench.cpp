@@ -2,10 +2,13 @@
 // with plain sockets or a bare Qt program) measured in the same run. Run it offscreen inside the
 // isolated network namespace:
 //
-//     QT_QPA_PLATFORM=offscreen /work/shared/tools/isolated build/release/bench/qdbench
+//     QT_QPA_PLATFORM=offscreen ../shared/tools/isolated build/release/bench/qdbench
 //
 // Options: --taps N (default 10000), --section NAME (tap, burst, startup, repaint, rescale,
-// discovery, probe; default all), --screen WxH (default 1024x720).
+// discovery, probe; default all), --screen WxH (default 1024x720), --client PATH (the program the
+// start-up section launches, to compare two builds; default this build's qdclient),
+// --launch-platform NAME (the Qt platform of the launched programs, e.g. xcb on an X server;
+// default the bench's own offscreen screen).
 
 #include "benchpeer.h"
 #include "benchsystem.h"
@@ -47,6 +50,8 @@ struct Options
     int taps = 10000;
     QString section;
     QSize screen{1024, 720};
+    QString client;
+    QString launchPlatform;
 };
 Options options;
 
@@ -350,6 +355,11 @@ Launch launchUntilExposed(const QString &program, const QStringList &arguments)
     process.setArguments(arguments);
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.setStandardErrorFile(QProcess::nullDevice());
+    if (!options.launchPlatform.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), options.launchPlatform);
+        process.setProcessEnvironment(environment);
+    }
     QElapsedTimer timer;
     timer.start();
     process.start();
@@ -376,7 +386,7 @@ void startupSection()
 {
     constexpr int kRuns = 9;
     const QString dir = QCoreApplication::applicationDirPath();
-    const QString client = QStringLiteral(QD_CLIENT_PATH);
+    const QString client = options.client.isEmpty() ? QStringLiteral(QD_CLIENT_PATH) : options.client;
     const QString bare = dir + QStringLiteral("/qdbare");
     std::vector<qint64> clientMs, bareMs;
     qint64 clientPeak = 0, barePeak = 0;
@@ -391,7 +401,8 @@ void startupSection()
         barePeak = std::max(barePeak, b.peakKiB);
     }
     const Stats c = stats(clientMs), b = stats(bareMs);
-    line("# start-up: launch to main window exposed, %d launches each, offscreen; peak memory is VmHWM", kRuns);
+    line("# start-up: launch to main window exposed, %d launches each, %s; peak memory is VmHWM", kRuns,
+         options.launchPlatform.isEmpty() ? "offscreen" : qPrintable(options.launchPlatform));
     line("%-44s median %7.1f ms | bare Qt Widgets program %7.1f ms | ratio %5.2fx  [target <= 1.5x: %s]",
          "start-up to main window exposed", c.p50, b.p50, c.p50 / b.p50, c.p50 <= 1.5 * b.p50 ? "met" : "MISSED");
     line("%-44s %7.1f MiB | bare Qt Widgets program %7.1f MiB | ratio %5.2fx  [target <= 1.5x: %s]",
@@ -573,6 +584,10 @@ int main(int argc, char **argv)
             options.taps = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--section") && hasValue)
             options.section = QString::fromLocal8Bit(argv[++i]);
+        else if (!std::strcmp(argv[i], "--client") && hasValue)
+            options.client = QString::fromLocal8Bit(argv[++i]);
+        else if (!std::strcmp(argv[i], "--launch-platform") && hasValue)
+            options.launchPlatform = QString::fromLocal8Bit(argv[++i]);
         else if (!std::strcmp(argv[i], "--screen") && hasValue)
             options.screen = qd::palette::parseScreenSize(QString::fromLocal8Bit(argv[++i]));
     }

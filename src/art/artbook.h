@@ -24,18 +24,27 @@ struct InkShape
     bool isEmpty() const { return bounds.isEmpty(); }
 };
 
-// The pictures of the palette windows, loaded once from :/art/*.json and drawn as vectors at the
-// size they are shown, so they stay sharp at any screen resolution. The first call to instance()
-// registers the bundled fonts, so it needs the QGuiApplication to exist.
+// The pictures of the palette windows, drawn as vectors at the size they are shown, so they stay
+// sharp at any screen resolution. Their sources are :/art/*.json and the sign table, whose glyphs
+// come from the bundled fonts; the build turns them into one packed book (:/artbook.bin) with every
+// outline already made, so that start-up reads it without parsing JSON or asking a font for a
+// single outline. The first call to instance() registers the bundled fonts, so it needs the
+// QGuiApplication to exist.
 class ArtBook
 {
 public:
     static const ArtBook &instance();
+    // The book made from the JSON sources and the fonts' outlines, as the build packs it.
+    static ArtBook fromSources();
+    // The packed form and back; a packed book draws exactly what its sources draw.
+    QByteArray packed() const;
+    static ArtBook fromPacked(const QByteArray &data, QString *error = nullptr);
 
     bool contains(const QString &id) const;
     QStringList ids() const;
     QSize size(const QString &id) const;
-    // Stretches the picture to target, x and y independently.
+    // Stretches the picture to target, x and y independently. Safe to call from several threads
+    // at once, each with its own painter and image.
     void paint(QPainter &p, const QString &id, const QRectF &target) const;
     QImage render(const QString &id, const QSize &pixels) const;
 
@@ -49,6 +58,8 @@ public:
     static QString textFamily();
 
     QString loadErrors() const { return m_errors; }
+    // Whether the book was read from its packed form rather than made from the sources.
+    bool isPacked() const { return m_packed; }
 
     struct Item;
     struct Picture
@@ -58,12 +69,13 @@ public:
     };
 
 private:
-    ArtBook();
-    InkShape buildShape(const Sign &sign) const;
+    ArtBook() = default;
 
     QHash<QString, Picture> m_pictures;
     QHash<QString, InkShape> m_signShapes;
+    QHash<QString, QPainterPath> m_outlines; // glyph outlines by font and text, as the signs use them
     QString m_errors;
+    bool m_packed = false;
 };
 
 struct ArtBook::Item

@@ -1,5 +1,6 @@
 #include "signtable.h"
 
+#include <QDataStream>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -84,9 +85,7 @@ SignTable SignTable::fromJson(const QByteArray &json, QString *error)
                 t.m_error += QStringLiteral("signs: entry without a word in %1\n").arg(window);
                 continue;
             }
-            if (!t.m_byWord.contains(s.word))
-                t.m_byWord.insert(s.word, t.m_signs.size());
-            t.m_signs.append(s);
+            t.append(s);
         }
     }
     if (error)
@@ -94,30 +93,97 @@ SignTable SignTable::fromJson(const QByteArray &json, QString *error)
     return t;
 }
 
+void SignTable::append(const Sign &sign)
+{
+    if (!m_byWord.contains(sign.word))
+        m_byWord.insert(sign.word, m_signs.size());
+    m_signs.append(sign);
+}
+
+SignTable SignTable::fromSources()
+{
+    QFile f(QStringLiteral(":/signs.json"));
+    if (!f.open(QIODevice::ReadOnly)) {
+        SignTable t;
+        t.m_error = QStringLiteral("signs: cannot open :/signs.json");
+        return t;
+    }
+    SignTable t = fromJson(f.readAll());
+    // The side palettes' words live in a file of their own; they follow the main window's.
+    QFile side(QStringLiteral(":/signs-side.json"));
+    if (side.open(QIODevice::ReadOnly)) {
+        const SignTable more = fromJson(side.readAll());
+        t.m_error += more.m_error;
+        for (const Sign &s : more.m_signs)
+            t.append(s);
+    }
+    return t;
+}
+
 const SignTable &SignTable::instance()
 {
     static const SignTable table = [] {
-        QFile f(QStringLiteral(":/signs.json"));
-        if (!f.open(QIODevice::ReadOnly)) {
-            SignTable t;
-            t.m_error = QStringLiteral("signs: cannot open :/signs.json");
-            return t;
+        QFile packed(QStringLiteral(":/signs.bin"));
+        if (packed.open(QIODevice::ReadOnly)) {
+            QString error;
+            SignTable t = fromPacked(packed.readAll(), &error);
+            if (error.isEmpty())
+                return t;
         }
-        SignTable t = fromJson(f.readAll());
-        // The side palettes' words live in a file of their own; they follow the main window's.
-        QFile side(QStringLiteral(":/signs-side.json"));
-        if (side.open(QIODevice::ReadOnly)) {
-            const SignTable more = fromJson(side.readAll());
-            t.m_error += more.m_error;
-            for (const Sign &s : more.m_signs) {
-                if (!t.m_byWord.contains(s.word))
-                    t.m_byWord.insert(s.word, t.m_signs.size());
-                t.m_signs.append(s);
-            }
-        }
-        return t;
+        return fromSources();
     }();
     return table;
+}
+
+namespace {
+constexpr quint32 kPackMagic = 0x51445347; // "QDSG"
+constexpr quint32 kPackFormat = 1;
+} // namespace
+
+QByteArray SignTable::packed() const
+{
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_4);
+    out << kPackMagic << kPackFormat << m_error << quint32(m_signs.size());
+    for (const Sign &s : m_signs) {
+        out << s.window << s.word << s.name << s.codePoints << quint32(s.glyphs.size());
+        for (const SignGlyph &g : s.glyphs)
+            out << g.font << g.text << g.offset << g.scale << g.color;
+    }
+    return data;
+}
+
+SignTable SignTable::fromPacked(const QByteArray &data, QString *error)
+{
+    SignTable t;
+    QDataStream in(data);
+    in.setVersion(QDataStream::Qt_6_4);
+    quint32 magic = 0, format = 0, count = 0;
+    in >> magic >> format;
+    if (magic != kPackMagic || format != kPackFormat) {
+        if (error)
+            *error += QStringLiteral("signs: not a packed sign table of this format\n");
+        return {};
+    }
+    in >> t.m_error >> count;
+    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        Sign s;
+        quint32 glyphs = 0;
+        in >> s.window >> s.word >> s.name >> s.codePoints >> glyphs;
+        for (quint32 j = 0; j < glyphs && in.status() == QDataStream::Ok; ++j) {
+            SignGlyph g;
+            in >> g.font >> g.text >> g.offset >> g.scale >> g.color;
+            s.glyphs.append(g);
+        }
+        t.append(s);
+    }
+    if (in.status() != QDataStream::Ok || !in.atEnd()) {
+        if (error)
+            *error += QStringLiteral("signs: packed sign table truncated or with trailing bytes\n");
+        return {};
+    }
+    return t;
 }
 
 const Sign *SignTable::find(const QString &word) const

@@ -29,7 +29,8 @@ struct Sign
 };
 
 // The command words of the palette keys with the sign each one stands for, loaded once from
-// :/signs.json (main window) and :/signs-side.json (side windows).
+// :/signs.json (main window) and :/signs-side.json (side windows), or from the packed table
+// :/signs.bin that the build makes of them for the program, which reads it without parsing.
 class SignTable
 {
 public:
@@ -37,6 +38,11 @@ public:
 
     // Builds a table from the JSON text of a sign file; errors are appended to *error.
     static SignTable fromJson(const QByteArray &json, QString *error = nullptr);
+    // The table from the JSON sources, as instance() has it where no packed table is bundled.
+    static SignTable fromSources();
+    // The packed form and back; errors are appended to *error.
+    QByteArray packed() const;
+    static SignTable fromPacked(const QByteArray &data, QString *error = nullptr);
 
     // The first entry of that word, whichever window it belongs to.
     const Sign *find(const QString &word) const;
@@ -49,6 +55,8 @@ public:
     QString loadError() const { return m_error; }
 
 private:
+    void append(const Sign &sign);
+
     QList<Sign> m_signs;
     QHash<QString, qsizetype> m_byWord;
     QString m_error;

@@ -4,9 +4,12 @@
 
 #include <QEnterEvent>
 #include <QMouseEvent>
+#include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointingDevice>
+#include <QThreadPool>
+#include <QWaitCondition>
 
 #include <art/artbook.h>
 
@@ -73,21 +76,99 @@ void PanelWidget::paintEvent(QPaintEvent *)
     p.drawPath(m_callout);
 }
 
+// One drawing of a picture at one size, run by the thread pool or taken over by the paint
+// that needs it, whichever comes first.
+struct PictureWidget::Render
+{
+    QString art;
+    QSize pixels;
+    QMutex mutex;
+    QWaitCondition finished;
+    enum { Queued, Running, Done } state = Queued;
+    QImage image;
+
+    // Claims the drawing; false when someone else already has.
+    bool claim()
+    {
+        QMutexLocker lock(&mutex);
+        if (state != Queued)
+            return false;
+        state = Running;
+        return true;
+    }
+    void runClaimed()
+    {
+        QImage result = qd::art::ArtBook::instance().render(art, pixels);
+        QMutexLocker lock(&mutex);
+        image = std::move(result);
+        state = Done;
+        finished.wakeAll();
+    }
+    QImage take()
+    {
+        if (claim()) {
+            runClaimed();
+        } else {
+            QMutexLocker lock(&mutex);
+            while (state != Done)
+                finished.wait(&mutex);
+        }
+        QMutexLocker lock(&mutex);
+        return std::move(image);
+    }
+};
+
 PictureWidget::PictureWidget(const QString &art, QWidget *parent) : QWidget(parent), m_art(art)
 {
     // A picture never takes a tap; taps between keys fall through to the panel and do nothing.
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
+// A drawing still queued or running keeps its own state alive; the pool drops it unread.
+PictureWidget::~PictureWidget() = default;
+
+QSize PictureWidget::pixelSize() const
+{
+    return (QSizeF(size()) * devicePixelRatioF()).toSize();
+}
+
+bool PictureWidget::needsRender(const QSize &pixels) const
+{
+    return !pixels.isEmpty() && m_cache.size() != pixels && !(m_render && m_render->pixels == pixels);
+}
+
+void PictureWidget::startRender(const QSize &pixels)
+{
+    auto render = std::make_shared<Render>();
+    render->art = m_art;
+    render->pixels = pixels;
+    m_render = render;
+    QThreadPool::globalInstance()->start([render] {
+        if (render->claim())
+            render->runClaimed();
+    });
+}
+
 void PictureWidget::paintEvent(QPaintEvent *)
 {
-    const qreal dpr = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * dpr).toSize();
+    const QSize pixels = pixelSize();
     if (pixels.isEmpty())
         return;
     if (m_cache.size() != pixels) {
-        m_cache = QPixmap::fromImage(qd::art::ArtBook::instance().render(m_art, pixels));
-        m_cache.setDevicePixelRatio(dpr);
+        if (!m_render || m_render->pixels != pixels) {
+            // The first of this window's pictures to paint at a new size: its shown siblings
+            // that also need drawing start now, side by side, and paint in turn after it.
+            for (PictureWidget *other : window()->findChildren<PictureWidget *>()) {
+                if (other != this && other->isVisible() && other->needsRender(other->pixelSize()))
+                    other->startRender(other->pixelSize());
+            }
+            m_render = std::make_shared<Render>();
+            m_render->art = m_art;
+            m_render->pixels = pixels;
+        }
+        const std::shared_ptr<Render> render = std::move(m_render);
+        m_cache = QPixmap::fromImage(render->take());
+        m_cache.setDevicePixelRatio(devicePixelRatioF());
         ++m_renderCount;
     }
     QPainter p(this);
@@ -179,6 +260,10 @@ void PaletteButton::fadeOut()
 
 void PaletteButton::paintEvent(QPaintEvent *)
 {
+    // A transparent round key away from the pointer shows nothing; a window repaint passes
+    // hundreds of them, so none of them starts a painter.
+    if (m_fade && m_hover <= 0)
+        return;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);

@@ -9,6 +9,8 @@
 #include <QVariantAnimation>
 #include <QWidget>
 
+#include <memory>
+
 namespace qd::palette {
 
 // Every drawn control paints in its own design units: the widget's pixel size divided
@@ -50,11 +52,15 @@ private:
 
 // A picture stretched to its rectangle, x and y independently. Drawn from vectors at
 // the size it is shown and cached until the size changes, so it stays sharp on any screen.
+// Drawing the pictures is most of a window's first paint: the first picture of a window to
+// paint at a new size sets the other shown pictures of its window drawing on the thread pool,
+// and each picture's paint takes its drawing over if no thread has started it yet.
 class PictureWidget : public QWidget, public DesignSized
 {
     Q_OBJECT
 public:
     PictureWidget(const QString &art, QWidget *parent);
+    ~PictureWidget() override;
     QString art() const { return m_art; }
     int renderCount() const { return m_renderCount; }
 
@@ -62,8 +68,14 @@ protected:
     void paintEvent(QPaintEvent *) override;
 
 private:
+    struct Render;
+    QSize pixelSize() const;
+    bool needsRender(const QSize &pixels) const;
+    void startRender(const QSize &pixels);
+
     QString m_art;
     QPixmap m_cache;
+    std::shared_ptr<Render> m_render;
     int m_renderCount = 0;
 };
 

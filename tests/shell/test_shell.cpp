@@ -15,6 +15,8 @@
 
 #include <link/discoverylistener.h>
 
+#include <art/artbook.h>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -312,10 +314,41 @@ private slots:
     {
         auto *key = MainClient->control<qd::palette::PaletteButton>(QStringLiteral("a15"));
         QVERIFY(key);
+        const QPoint centre = MainClient->controlRect(QStringLiteral("a15")).center().toPoint();
+        const QRgb clear = MainClient->grab().toImage().pixel(centre);
         qd::test::hoverAt(MainClient, MainClient->controlRect(QStringLiteral("a15")).center());
         QTRY_COMPARE(key->hoverProgress(), 1.0);
+        // The grey disc is drawn over the sign.
+        QVERIFY(MainClient->grab().toImage().pixel(centre) != clear);
         qd::test::hoverAt(MainClient, QPointF(1, MainClient->height() - 2));
         QTRY_COMPARE(key->hoverProgress(), 0.0);
+    }
+
+    void picturesDrawOncePerSizeAndOnlyWhenShown()
+    {
+        // Each shown picture is drawn once at its size, by a pool thread or by its own paint,
+        // exactly as the book draws it; hidden pages and hidden windows draw nothing.
+        MainClient->repaint();
+        const auto pictures = MainClient->findChildren<qd::palette::PictureWidget *>();
+        QVERIFY(pictures.size() > 10);
+        int shown = 0;
+        for (auto *picture : pictures) {
+            QCOMPARE(picture->renderCount(), picture->isVisible() ? 1 : 0);
+            if (!picture->isVisible())
+                continue;
+            ++shown;
+            const QImage drawn = qd::art::ArtBook::instance().render(picture->art(), picture->size());
+            QImage painted(picture->size(), QImage::Format_ARGB32_Premultiplied);
+            painted.fill(Qt::transparent);
+            picture->render(&painted, QPoint(), QRegion(), QWidget::RenderFlags());
+            QVERIFY2(painted == drawn, qPrintable(picture->objectName()));
+        }
+        QVERIFY(shown > 5 && shown < pictures.size());
+        MainClient->repaint();
+        for (auto *picture : pictures)
+            QCOMPARE(picture->renderCount(), picture->isVisible() ? 1 : 0);
+        for (auto *picture : FormMartyries->findChildren<qd::palette::PictureWidget *>())
+            QCOMPARE(picture->renderCount(), 0);
     }
 
 private:
