@@ -28,6 +28,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 #include <QUdpSocket>
 #include <QWindow>
 
@@ -36,6 +37,30 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <link/linkcontroller.h>
+
+namespace {
+
+// The window set of the run, and its windows and link by the names the program gives them.
+qd::windows::Program *runningProgram = nullptr;
+TMainClient *MainClient()
+{
+    return runningProgram->MainClient();
+}
+TclientForm *clientForm()
+{
+    return runningProgram->clientForm();
+}
+TFormMartyries *FormMartyries()
+{
+    return runningProgram->FormMartyries();
+}
+qd::link::LinkController *controller()
+{
+    return runningProgram->link();
+}
+
+} // namespace
 
 using namespace qd::bench;
 using qd::palette::WindowSet;
@@ -106,8 +131,9 @@ struct ProgramRun
     ProgramRun()
     {
         program = std::make_unique<qd::windows::Program>(loopbackSettings());
+        runningProgram = program.get();
         program->start();
-        if (!QTest::qWaitForWindowExposed(MainClient))
+        if (!QTest::qWaitForWindowExposed(MainClient()))
             qFatal("main window not exposed");
     }
     ~ProgramRun()
@@ -118,11 +144,11 @@ struct ProgramRun
     }
     void connectTo(quint16 port)
     {
-        clientForm->Edit2->setText(QStringLiteral("127.0.0.1"));
-        clientForm->Edit3->setText(QString::number(port));
-        clientForm->CornerButton1Click(nullptr);
-        clientForm->Timer1->stop();
-        if (!clientForm->IdTCPClient1->isOpen())
+        clientForm()->Edit2->setText(QStringLiteral("127.0.0.1"));
+        clientForm()->Edit3->setText(QString::number(port));
+        clientForm()->CornerButton1Click(nullptr);
+        controller()->Timer1()->stop();
+        if (!controller()->IdTCPClient1()->isOpen())
             qFatal("could not connect to the bench peer");
     }
 };
@@ -185,7 +211,6 @@ std::vector<qint64> timeRepeated(int count, const std::function<void()> &work)
     return ns;
 }
 
-
 void tapSection()
 {
     BenchPeer peer;
@@ -214,14 +239,14 @@ void tapSection()
 
     ProgramRun run;
     run.connectTo(peer.port());
-    const QPoint key = MainClient->controlRect(QStringLiteral("a15")).center().toPoint();
+    const QPoint key = MainClient()->controlRect(QStringLiteral("a15")).center().toPoint();
     for (int i = 0; i < 200; ++i) {
-        pressAndRelease(MainClient, key);
+        pressAndRelease(MainClient(), key);
         QCoreApplication::processEvents();
     }
     peer.clear();
     std::vector<qint64> wire, whole, press, releaseToWire;
-    QWindow *window = MainClient->windowHandle();
+    QWindow *window = MainClient()->windowHandle();
     for (int i = 0; i < taps; ++i) {
         // Between taps the window repaints as it would between a user's taps; not timed.
         QCoreApplication::processEvents();
@@ -239,14 +264,15 @@ void tapSection()
         qFatal("tap bench: the peer did not get every word");
     const Stats w = stats(wire), fw = stats(floorWire);
     line("# %d taps on a15 of the main window, peer answers \"ok\" at once", taps);
-    compare("tap-to-wire (press to line at peer)", w, fw, w.p50 <= 2 * fw.p50 ? "[target p50 <= 2x: met]" : "[target p50 <= 2x: MISSED]");
+    compare("tap-to-wire (press to line at peer)", w, fw,
+            w.p50 <= 2 * fw.p50 ? "[target p50 <= 2x: met]" : "[target p50 <= 2x: MISSED]");
     compare("whole tap (reply read, page reset)", stats(whole), stats(floorWhole));
     const Stats p = stats(press), r = stats(releaseToWire);
     line("%-44s p50 %9.1f us  p99 %9.1f us", "  of which the press (key drawn down)", p.p50, p.p99);
     line("%-44s p50 %9.1f us  p99 %9.1f us", "  and the release to the line at the peer", r.p50, r.p99);
     // A button draws itself at once on press and again on release, before its click handler
     // runs; this is what one such drawing of the key costs.
-    QWidget *keyWidget = MainClient->control(QStringLiteral("a15"));
+    QWidget *keyWidget = MainClient()->control(QStringLiteral("a15"));
     const Stats k = stats(timeRepeated(1000, [&] { keyWidget->repaint(); }));
     line("%-44s p50 %9.1f us  p99 %9.1f us", "  (one repaint of the key alone)", k.p50, k.p99);
 }
@@ -286,10 +312,10 @@ void burstSection()
 
     ProgramRun run;
     run.connectTo(peer.port());
-    WindowSet::instance().show(FormMartyries);
-    if (!QTest::qWaitForWindowExposed(FormMartyries))
+    WindowSet::instance().show(FormMartyries());
+    if (!QTest::qWaitForWindowExposed(FormMartyries()))
         qFatal("modal-signature window not exposed");
-    const QPoint key = FormMartyries->controlRect(QStringLiteral("ark1")).center().toPoint();
+    const QPoint key = FormMartyries()->controlRect(QStringLiteral("ark1")).center().toPoint();
     // Also the latency of each line: from the release that sends it to its arrival.
     auto programRounds = [&](std::vector<qint64> *latency) {
         std::vector<qint64> rounds;
@@ -299,9 +325,9 @@ void burstSection()
             const int before = peer.lineCount();
             const qint64 t0 = nowNs();
             for (int i = 0; i < kBurst; ++i) {
-                QTest::mousePress(FormMartyries->windowHandle(), Qt::LeftButton, Qt::NoModifier, key);
+                QTest::mousePress(FormMartyries()->windowHandle(), Qt::LeftButton, Qt::NoModifier, key);
                 released[size_t(i)] = nowNs();
-                QTest::mouseRelease(FormMartyries->windowHandle(), Qt::LeftButton, Qt::NoModifier, key);
+                QTest::mouseRelease(FormMartyries()->windowHandle(), Qt::LeftButton, Qt::NoModifier, key);
             }
             if (!peer.waitForLines(before + kBurst, 10000))
                 qFatal("burst: lines lost");
@@ -318,19 +344,22 @@ void burstSection()
     if (peer.words().size() != peer.lineCount() || peer.words().count(QStringLiteral("ark1")) != peer.lineCount())
         qFatal("burst: wrong words");
 
-    line("# bursts of %d taps on ark1 of the modal-signature window (no reply read); median of %d rounds, press of the first tap to arrival of the last line",
+    line("# bursts of %d taps on ark1 of the modal-signature window (no reply read); median of %d rounds, press of the "
+         "first tap to arrival of the last line",
          kBurst, kRounds);
     line("%-44s %9.1f us | floor (%d plain writes) %9.1f us | ratio %5.2fx", "burst, Nagle on (the program's default)",
          programNagle, kBurst, floorNagle, programNagle / floorNagle);
     if (hooked)
-        line("%-44s %9.1f us | floor (%d plain writes) %9.1f us | ratio %5.2fx", "burst, TCP_NODELAY (bench only)", programNoDelay,
-             kBurst, floorNoDelay, programNoDelay / floorNoDelay);
+        line("%-44s %9.1f us | floor (%d plain writes) %9.1f us | ratio %5.2fx", "burst, TCP_NODELAY (bench only)",
+             programNoDelay, kBurst, floorNoDelay, programNoDelay / floorNoDelay);
     if (hooked) {
-        line("%-44s %+8.1f us per burst (%+.2f us per tap)", "cost of Nagle's algorithm in the program", programNagle - programNoDelay,
-             (programNagle - programNoDelay) / kBurst);
+        line("%-44s %+8.1f us per burst (%+.2f us per tap)", "cost of Nagle's algorithm in the program",
+             programNagle - programNoDelay, (programNagle - programNoDelay) / kBurst);
         const Stats n = stats(latencyNagle), d = stats(latencyNoDelay);
-        line("%-44s p50 %9.1f us  p99 %9.1f us  max %9.1f us", "line latency in the burst, Nagle on", n.p50, n.p99, n.max);
-        line("%-44s p50 %9.1f us  p99 %9.1f us  max %9.1f us", "line latency in the burst, TCP_NODELAY", d.p50, d.p99, d.max);
+        line("%-44s p50 %9.1f us  p99 %9.1f us  max %9.1f us", "line latency in the burst, Nagle on", n.p50, n.p99,
+             n.max);
+        line("%-44s p50 %9.1f us  p99 %9.1f us  max %9.1f us", "line latency in the burst, TCP_NODELAY", d.p50, d.p99,
+             d.max);
     }
 }
 
@@ -389,11 +418,11 @@ void startupSection()
     }
     const Stats c = stats(clientMs), b = stats(bareMs);
     line("# start-up: launch to main window exposed, %d launches each, offscreen; peak memory is VmHWM", kRuns);
-    line("%-44s median %7.1f ms | bare Qt Widgets program %7.1f ms | ratio %5.2fx  [target <= 1.5x: %s]", "start-up to main window exposed",
-         c.p50, b.p50, c.p50 / b.p50, c.p50 <= 1.5 * b.p50 ? "met" : "MISSED");
-    line("%-44s %7.1f MiB | bare Qt Widgets program %7.1f MiB | ratio %5.2fx  [target <= 1.5x: %s]", "peak memory (VmHWM)",
-         double(clientPeak) / 1024, double(barePeak) / 1024, double(clientPeak) / double(barePeak),
-         clientPeak <= 1.5 * double(barePeak) ? "met" : "MISSED");
+    line("%-44s median %7.1f ms | bare Qt Widgets program %7.1f ms | ratio %5.2fx  [target <= 1.5x: %s]",
+         "start-up to main window exposed", c.p50, b.p50, c.p50 / b.p50, c.p50 <= 1.5 * b.p50 ? "met" : "MISSED");
+    line("%-44s %7.1f MiB | bare Qt Widgets program %7.1f MiB | ratio %5.2fx  [target <= 1.5x: %s]",
+         "peak memory (VmHWM)", double(clientPeak) / 1024, double(barePeak) / 1024,
+         double(clientPeak) / double(barePeak), clientPeak <= 1.5 * double(barePeak) ? "met" : "MISSED");
 }
 
 class PlainWindow : public QWidget
@@ -414,11 +443,11 @@ void repaintSection()
     plain.hide();
 
     ProgramRun run;
-    timeRepeated(10, [&] { MainClient->repaint(); });
-    const Stats value = stats(timeRepeated(kRepaints, [&] { MainClient->repaint(); }));
+    timeRepeated(10, [&] { MainClient()->repaint(); });
+    const Stats value = stats(timeRepeated(kRepaints, [&] { MainClient()->repaint(); }));
     const QByteArray name = QStringLiteral("repaint of the main window at %1x%2")
-                                .arg(MainClient->width())
-                                .arg(MainClient->height())
+                                .arg(MainClient()->width())
+                                .arg(MainClient()->height())
                                 .toLatin1();
     compare(name.constData(), value, floor, "(floor: a full-screen window filled with one colour)");
 }
@@ -434,13 +463,13 @@ void rescaleSection()
     plain.hide();
 
     ProgramRun run;
-    MainClient->setWindowState(Qt::WindowNoState);
-    const int layoutsBefore = MainClient->layoutCount();
+    MainClient()->setWindowState(Qt::WindowNoState);
+    const int layoutsBefore = MainClient()->layoutCount();
     const Stats value = stats(timeRepeated(kRescales, [&] {
-        MainClient->resize(++flip % 2 ? b : a);
-        MainClient->FormActivate();
+        MainClient()->resize(++flip % 2 ? b : a);
+        MainClient()->FormActivate();
     }));
-    const int layouts = MainClient->layoutCount() - layoutsBefore;
+    const int layouts = MainClient()->layoutCount() - layoutsBefore;
     if (layouts < kRescales)
         qFatal("rescale bench: only %d of %d resizes laid the window out again", layouts, kRescales);
     compare("rescale of the main window (resize+FormActivate)", value, floor, "(floor: resize of a plain window)");
@@ -483,21 +512,21 @@ void discoverySection()
     }
 
     ProgramRun run;
-    clientForm->Edit3->setText(QString::number(peer.port()));
-    const quint16 listenPort = clientForm->IdUDPServer1->boundPort();
+    clientForm()->Edit3->setText(QString::number(peer.port()));
+    const quint16 listenPort = controller()->IdUDPServer1()->boundPort();
     std::vector<qint64> ns;
     for (int i = 0; i < kRounds + 10; ++i) {
         const qint64 t0 = nowNs();
         sender.writeDatagram(reply, QHostAddress::LocalHost, listenPort);
         const QDeadlineTimer deadline(5000);
-        while (!clientForm->IdTCPClient1->isOpen()) {
+        while (!controller()->IdTCPClient1()->isOpen()) {
             if (deadline.hasExpired())
                 qFatal("discovery bench: no connect");
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
         }
         if (i >= 10)
             ns.push_back(nowNs() - t0);
-        clientForm->IdTCPClient1->disconnectFromServer();
+        controller()->IdTCPClient1()->disconnectFromServer();
     }
     compare("discovery reply to connected", stats(ns), stats(floorNs), "(floor: plain UDP receive + plain connect)");
 }

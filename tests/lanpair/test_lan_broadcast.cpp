@@ -13,6 +13,10 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
+#include <link/linkcontroller.h>
+
+using namespace qd::test::running;
 
 class LanBroadcastTest : public QObject
 {
@@ -29,14 +33,15 @@ private slots:
     {
         // The program's own defaults: probe to 255.255.255.255:8090 from 8091, TCP 6000.
         qd::windows::Program program;
+        qd::test::setCurrentProgram(&program);
         program.start();
-        QTRY_VERIFY_WITH_TIMEOUT(clientForm->IdTCPClient1->isOpen(), 20000);
-        QCOMPARE(clientForm->Edit2->text(), qEnvironmentVariable("LAN_SERVER_IP"));
-        QVERIFY(MainClient->indicatorConnected());
-        QVERIFY(!clientForm->discoveryRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(controller()->IdTCPClient1()->isOpen(), 20000);
+        QCOMPARE(clientForm()->Edit2->text(), qEnvironmentVariable("LAN_SERVER_IP"));
+        QVERIFY(MainClient()->indicatorConnected());
+        QVERIFY(!controller()->discoveryRunning());
 
         qd::test::MessageCapture messages;
-        qd::test::tapCentre(MainClient, MainClient->controlRect(QStringLiteral("a15")));
+        qd::test::tapCentre(MainClient(), MainClient()->controlRect(QStringLiteral("a15")));
         QCOMPARE(messages.count(), 0);
         const auto peerOutput = [] {
             QFile output(qEnvironmentVariable("QD_PEER_OUTPUT"));
