@@ -147,6 +147,9 @@ struct ProgramRun
         clientForm()->Edit2->setText(QStringLiteral("127.0.0.1"));
         clientForm()->Edit3->setText(QString::number(port));
         clientForm()->CornerButton1Click(nullptr);
+        const QDeadlineTimer deadline(5000);
+        while (controller()->connecting() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
         controller()->Timer1()->stop();
         if (!controller()->IdTCPClient1()->isOpen())
             qFatal("could not connect to the bench peer");

@@ -30,7 +30,8 @@ LinkController::LinkController(const LinkSettings &settings, QObject *parent)
 {
     m_connection->setConnectTimeoutMs(settings.connectTimeoutMs);
     m_connection->setReadWaitMs(settings.readWaitMs);
-    connect(m_connection, &LineConnection::connected, this, &LinkController::IdTCPClient1Connected);
+    connect(m_connection, &LineConnection::connected, this, &LinkController::attemptSucceeded);
+    connect(m_connection, &LineConnection::connectFailed, this, &LinkController::attemptFailed);
     connect(m_connection, &LineConnection::disconnected, this, &LinkController::IdTCPClient1Disconnected);
 
     m_listener->setListenPort(settings.listenPort);
@@ -99,16 +100,77 @@ void LinkController::stopTimers()
 
 void LinkController::toggleConnection()
 {
+    if (connectBusy())
+        return;
     try {
         if (m_connection->connectedTest()) {
             m_connection->disconnectFromServer();
             return;
         }
-        m_connection->setHost(m_hostText);
-        m_connection->setPort(portFromText(m_portText));
-        m_connection->connectToServer();
+        const Target target{m_hostText, portFromText(m_portText)};
+        // The user's connect takes the place of one that discovery started.
+        abortAttempt();
+        beginAttempt(target, true);
     } catch (const Failure &f) {
         emit failure(f.text());
+    }
+}
+
+void LinkController::beginAttempt(const Target &target, bool byHand)
+{
+    m_connection->setHost(target.host);
+    m_connection->setPort(target.port);
+    m_connection->startConnect();
+    m_attempt = Attempt{byHand};
+    if (byHand)
+        emit connectBusyChanged(true);
+}
+
+void LinkController::attemptSucceeded()
+{
+    const std::optional<Attempt> attempt = m_attempt;
+    m_attempt.reset();
+    // A reply that waited would be refused now: the connection is open.
+    m_waitingReply.reset();
+    IdTCPClient1Connected();
+    if (attempt && attempt->byHand)
+        emit connectBusyChanged(false);
+    else if (attempt)
+        m_timer->stop();
+}
+
+void LinkController::attemptFailed(const QString &text)
+{
+    const std::optional<Attempt> attempt = m_attempt;
+    m_attempt.reset();
+    tryWaitingReply();
+    // A connect from a reply fails without a word; one by hand reaches the error report.
+    if (attempt && attempt->byHand) {
+        emit connectBusyChanged(false);
+        emit failure(text);
+    }
+}
+
+void LinkController::abortAttempt()
+{
+    if (!m_attempt)
+        return;
+    const bool byHand = m_attempt->byHand;
+    m_attempt.reset();
+    m_connection->abortConnect();
+    if (byHand)
+        emit connectBusyChanged(false);
+}
+
+void LinkController::tryWaitingReply()
+{
+    if (m_attempt || !m_waitingReply)
+        return;
+    const Target target = *m_waitingReply;
+    m_waitingReply.reset();
+    try {
+        beginAttempt(target, false);
+    } catch (const Failure &) {
     }
 }
 
@@ -176,12 +238,21 @@ void LinkController::IdUDPServer1UDPRead(const QByteArray &data)
     host.chop(1);
     setHostText(host);
     // A reply that leads nowhere is dropped without a word; discovery keeps running.
+    Target target;
     try {
-        m_connection->setHost(host);
-        m_connection->setPort(portFromText(m_portText));
-        m_connection->connectToServer();
-        m_timer->stop();
-    } catch (const std::exception &) {
+        target = Target{host, portFromText(m_portText)};
+    } catch (const Failure &) {
+        return;
+    }
+    // One connect at a time: a reply that comes meanwhile waits, and a later one replaces it,
+    // so a burst of replies costs one attempt after the current one, not one each.
+    if (m_attempt) {
+        m_waitingReply = target;
+        return;
+    }
+    try {
+        beginAttempt(target, false);
+    } catch (const Failure &) {
     }
 }
 

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 class QTimer;
 
 namespace qd::link {
@@ -52,6 +54,12 @@ public:
     // Discovery runs exactly while the timer is enabled.
     bool discoveryRunning() const;
 
+    // A connect attempt is under way (from a discovery reply or by hand). Connects never block:
+    // the outcome comes later from the event loop, and sends meanwhile find no connection.
+    bool connecting() const { return m_attempt.has_value(); }
+    // The connect asked for with the toggle is under way; the toggle does nothing meanwhile.
+    bool connectBusy() const { return m_attempt && m_attempt->byHand; }
+
     // Opens the listener and enables the timer, as the creation of the settings window does.
     // A listener that cannot bind is logged and retried at every tick; the program still
     // starts, so the user can connect by hand.
@@ -64,7 +72,8 @@ public:
     void stopTimers();
 
     // The settings window's toggle (`CornerButton1Click`): disconnect when connected,
-    // otherwise connect to hostText() at portText(). Failures are reported by failure().
+    // otherwise connect to hostText() at portText(), in place of any discovery connect under
+    // way. Failures, the connect's too, are reported by failure().
     void toggleConnection();
 
     // The main window's send: one line, then one reply line under the reply rule. Failures
@@ -85,6 +94,7 @@ signals:
     // One line for the link log.
     void logLine(const QString &line);
     void indicatorChanged(bool connected);
+    void connectBusyChanged(bool busy);
     // A send failed; the slot shows the message and returns once the user has closed it.
     void sendFailed(qd::link::LinkController::SendFailure which);
     // A failure for the program's default error report: a connect by hand that failed, or
@@ -92,6 +102,22 @@ signals:
     void failure(const QString &text);
 
 private:
+    struct Target
+    {
+        QString host;
+        quint16 port = 0;
+    };
+    struct Attempt
+    {
+        bool byHand = false;
+    };
+    // Starts a connect; throws Failure for a refusal that is known at once.
+    void beginAttempt(const Target &target, bool byHand);
+    void attemptSucceeded();
+    void attemptFailed(const QString &text);
+    void abortAttempt();
+    // The reply that came while an attempt was under way, tried once that attempt has failed.
+    void tryWaitingReply();
     void setReplyText(const QString &text);
     void switchIndicator(bool connected);
     void discoveryFailed(const QString &text, bool report);
@@ -105,6 +131,9 @@ private:
     QString m_portText = QStringLiteral("6000");
     QString m_replyText = QStringLiteral("ok");
     bool m_indicatorConnected = false;
+    std::optional<Attempt> m_attempt;
+    // Replies that come while a connect is under way are merged here: the latest host wins.
+    std::optional<Target> m_waitingReply;
     bool m_failureLogged = false;
     bool m_failureShown = false;
 };

@@ -37,6 +37,15 @@ TclientForm::TclientForm(qd::link::LinkController &link) : FormWindow(QStringLit
     });
     connect(&link, &qd::link::LinkController::replyTextChanged, Label1, &QLabel::setText);
     connect(&link, &qd::link::LinkController::logLine, Memo1, &QPlainTextEdit::appendPlainText);
+    // While a connect asked for by hand is under way the toggle is greyed and the window shows
+    // the busy pointer; the window itself stays live.
+    connect(&link, &qd::link::LinkController::connectBusyChanged, this, [this](bool busy) {
+        CornerButton1->setEnabled(!busy);
+        if (busy)
+            setCursor(Qt::BusyCursor);
+        else
+            unsetCursor();
+    });
 
     WindowSet::instance().add(this);
 }

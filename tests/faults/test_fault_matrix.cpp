@@ -223,6 +223,7 @@ private slots:
             clientForm()->Edit3->setText(QString::number(m_peer->tcpPort()));
             WindowSet::instance().show(clientForm());
             qd::test::tapCentre(clientForm(), clientForm()->controlRect(QStringLiteral("CornerButton1")));
+            QVERIFY(qd::test::waitForConnectAttempt());
             WindowSet::instance().close(clientForm());
             QVERIFY(controller()->IdTCPClient1()->isOpen());
         } else {

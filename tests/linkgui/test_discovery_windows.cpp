@@ -194,6 +194,7 @@ private slots:
         MessageCapture messages;
         if (event == QLatin1String("toggle")) {
             clientForm()->CornerButton1Click(nullptr);
+            QVERIFY(qd::test::waitForConnectAttempt());
         } else if (event == QLatin1String("failed send")) {
             tapMain(QStringLiteral("a15"));
             QVERIFY(!controller()->discoveryRunning());
@@ -234,6 +235,7 @@ private slots:
         // Connecting by hand works meanwhile.
         clientForm()->Edit3->setText(QString::number(m_peer->tcpPort()));
         clientForm()->CornerButton1Click(nullptr);
+        QVERIFY(qd::test::waitForConnectAttempt());
         QVERIFY(controller()->IdTCPClient1()->isOpen());
         // Once the port is free, discovery works again ...
         holder.close();

@@ -331,6 +331,7 @@ private:
     {
         WindowSet::instance().show(clientForm());
         qd::test::tapCentre(clientForm(), clientForm()->controlRect(control));
+        QVERIFY(qd::test::waitForConnectAttempt());
         WindowSet::instance().close(clientForm());
     }
     void tapMain(const QString &control) { qd::test::tapCentre(MainClient(), MainClient()->controlRect(control)); }

@@ -65,6 +65,7 @@ private slots:
         QVERIFY(MainClient()->isActiveWindow());
         clientForm()->Edit3->setText(QString::number(m_peer.tcpPort()));
         clientForm()->CornerButton1Click(nullptr);
+        QVERIFY(qd::test::waitForConnectAttempt());
         QVERIFY(MainClient()->indicatorConnected());
     }
     void cleanupTestCase() { m_program.reset(); }

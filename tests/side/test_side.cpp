@@ -205,6 +205,7 @@ private:
         clientForm()->Edit2->setText(QStringLiteral("127.0.0.1"));
         clientForm()->Edit3->setText(QString::number(m_peer->tcpPort()));
         clientForm()->CornerButton1Click(nullptr);
+        qd::test::waitForConnectAttempt();
         return controller()->IdTCPClient1() && controller()->IdTCPClient1()->isOpen();
     }
 

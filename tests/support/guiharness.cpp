@@ -10,6 +10,8 @@
 #include <palette/errorreport.h>
 #include <palette/offscreenscreen.h>
 
+#include <link/linkcontroller.h>
+
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -150,6 +152,12 @@ qd::link::LinkController *controller()
     return current()->link();
 }
 } // namespace running
+
+bool waitForConnectAttempt()
+{
+    qd::link::LinkController *link = current()->link();
+    return QTest::qWaitFor([link] { return !link->connecting(); }, 20000);
+}
 
 quint16 freeUdpPort()
 {

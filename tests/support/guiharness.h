@@ -87,6 +87,10 @@ Tmoveform *moveform();
 qd::link::LinkController *controller();
 } // namespace running
 
+// Waits until the connect attempt under way, if any, has ended; false if it has not after a
+// generous time. Connects never block, so a test that taps the toggle waits here.
+bool waitForConnectAttempt();
+
 // A free TCP or UDP port on loopback at the time of the call.
 quint16 freeUdpPort();
 
