@@ -5,7 +5,15 @@
 //     QT_QPA_PLATFORM=offscreen /work/shared/tools/isolated build/release/bench/qdbench
 //
 // Options: --taps N (default 10000), --section NAME (tap, burst, startup, repaint, rescale,
-// discovery; default all), --screen WxH (default 1024x720).
+// discovery; default all), --screen WxH (default 1024x720), --discovery-server ADDRESS and
+// --discovery-port N (6000): the discovery figure against a peer already listening there, as
+// on the two-host test LAN:
+//
+//     ../shared/tools/lan-pair "exec build/release/peer/qd-peer --no-discovery"
+//         env QT_QPA_PLATFORM=offscreen build/release/bench/qdbench --section discovery
+//         --discovery-server 10.213.0.2
+//
+// (one command line).
 
 #include "benchpeer.h"
 #include "benchsystem.h"
@@ -72,6 +80,10 @@ struct Options
     int taps = 10000;
     QString section;
     QSize screen{1024, 720};
+    // A peer already listening elsewhere (on a test LAN) for the discovery figure, instead of
+    // the bench's own on loopback.
+    QString discoveryServer;
+    quint16 discoveryPort = 6000;
 };
 Options options;
 
@@ -482,8 +494,12 @@ void discoverySection()
 {
     constexpr int kRounds = 200;
     BenchPeer peer;
-    peer.begin();
-    const QByteArray reply("127.0.0.1\n");
+    const bool elsewhere = !options.discoveryServer.isEmpty();
+    if (!elsewhere)
+        peer.begin();
+    const QHostAddress server(elsewhere ? options.discoveryServer : QStringLiteral("127.0.0.1"));
+    const quint16 serverPort = elsewhere ? options.discoveryPort : peer.port();
+    const QByteArray reply = server.toString().toLatin1() + '\n';
     QUdpSocket sender;
     sender.bind(QHostAddress::LocalHost, 0);
 
@@ -499,7 +515,7 @@ void discoverySection()
                 listener.readDatagram(buffer, sizeof buffer);
                 int error = 0;
                 socket = qd::link::platform::openTcpSocket(&error);
-                qd::link::platform::connectIPv4(socket, 0x7f000001, peer.port(), 3000);
+                qd::link::platform::connectIPv4(socket, server.toIPv4Address(), serverPort, 3000);
             }
         });
         for (int i = 0; i < kRounds + 10; ++i) {
@@ -515,7 +531,7 @@ void discoverySection()
     }
 
     ProgramRun run;
-    clientForm()->Edit3->setText(QString::number(peer.port()));
+    clientForm()->Edit3->setText(QString::number(serverPort));
     const quint16 listenPort = controller()->IdUDPServer1()->boundPort();
     std::vector<qint64> ns;
     for (int i = 0; i < kRounds + 10; ++i) {
@@ -531,7 +547,8 @@ void discoverySection()
             ns.push_back(nowNs() - t0);
         controller()->IdTCPClient1()->disconnectFromServer();
     }
-    compare("discovery reply to connected", stats(ns), stats(floorNs), "(floor: plain UDP receive + plain connect)");
+    compare(elsewhere ? "discovery reply to connected, LAN" : "discovery reply to connected", stats(ns), stats(floorNs),
+            "(floor: plain UDP receive + plain connect)");
 }
 
 bool wanted(const char *section)
@@ -562,6 +579,10 @@ int main(int argc, char **argv)
             options.taps = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--section") && hasValue)
             options.section = QString::fromLocal8Bit(argv[++i]);
+        else if (!std::strcmp(argv[i], "--discovery-server") && hasValue)
+            options.discoveryServer = QString::fromLocal8Bit(argv[++i]);
+        else if (!std::strcmp(argv[i], "--discovery-port") && hasValue)
+            options.discoveryPort = quint16(std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--screen") && hasValue)
             options.screen = qd::palette::parseScreenSize(QString::fromLocal8Bit(argv[++i]));
     }
