@@ -78,6 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     controller->Timer1()->start();
     controller->IdUDPServer1UDPRead(reply);
+    // The connect runs in the background; wait for its end (within the 200 ms bound).
+    while (controller->connecting())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 
     if (form->Edit2->text() != expected)
         finding("host field shows", QStringLiteral("\"%1\" instead of \"%2\" for bytes %3")
