@@ -29,6 +29,7 @@ class LinkController : public QObject
 public:
     // Which of the two fixed messages a failed send shows.
     enum class SendFailure { Main, Side };
+    Q_ENUM(SendFailure)
 
     explicit LinkController(const LinkSettings &settings = {}, QObject *parent = nullptr);
     ~LinkController() override;

@@ -4,6 +4,7 @@
 
 #include <guiharness.h>
 #include <peerprocess.h>
+#include <silentlistener.h>
 
 #include <QD_client.h>
 #include <Unit1.h>
@@ -15,6 +16,7 @@
 
 #include <link/lineconnection.h>
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -255,6 +257,38 @@ private slots:
         QCOMPARE(messages.texts(), QStringList{message});
         QCOMPARE(controller()->discoveryRunning(), restartsDiscovery);
         QCOMPARE(MainClient()->indicatorConnected(), !restartsDiscovery);
+    }
+
+    // The toggle's connect to a host that does not answer: the toggle is greyed under the busy
+    // pointer while it runs, the windows take taps meanwhile, and the time-out reaches the
+    // error report.
+    void toggleIsGreyedWhileItsConnectRuns()
+    {
+        qd::test::SilentListener silent;
+        QVERIFY(silent.start());
+        MessageCapture messages;
+        clientForm()->Edit2->setText(QStringLiteral("127.0.0.1"));
+        clientForm()->Edit3->setText(QString::number(silent.port()));
+        const QRectF toggleRect = clientForm()->controlRect(QStringLiteral("CornerButton1"));
+        WindowSet::instance().show(clientForm());
+        qd::test::tapCentre(clientForm(), toggleRect);
+        QVERIFY(!clientForm()->CornerButton1->isEnabled());
+        QCOMPARE(clientForm()->cursor().shape(), Qt::BusyCursor);
+        // A tap on the greyed toggle starts nothing more.
+        qd::test::tapCentre(clientForm(), toggleRect);
+        QVERIFY(controller()->connectBusy());
+        WindowSet::instance().close(clientForm());
+        QTRY_VERIFY(MainClient()->isActiveWindow());
+        // Meanwhile a key behaves as without a connection.
+        tapMain(QStringLiteral("a15"));
+        QCOMPARE(messages.texts(), QStringList{qd::test::kMainSendFailure});
+
+        QTRY_VERIFY_WITH_TIMEOUT(clientForm()->CornerButton1->isEnabled(), 15000);
+        QCOMPARE(messages.texts(), (QStringList{qd::test::kMainSendFailure,
+                                                QStringLiteral("Socket Error # 110\nConnection timed out.")}));
+        QCOMPARE(clientForm()->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(!controller()->IdTCPClient1()->isOpen());
+        QVERIFY(log().isEmpty());
     }
 
     void arrangeWindowSendsMoveClient()
