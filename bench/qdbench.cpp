@@ -5,7 +5,7 @@
 //     QT_QPA_PLATFORM=offscreen /work/shared/tools/isolated build/release/bench/qdbench
 //
 // Options: --taps N (default 10000), --section NAME (tap, burst, startup, repaint, rescale,
-// discovery; default all), --screen WxH (default 1024x720), --discovery-server ADDRESS and
+// discovery, probe; default all), --screen WxH (default 1024x720), --discovery-server ADDRESS and
 // --discovery-port N (6000): the discovery figure against a peer already listening there, as
 // on the two-host test LAN:
 //
@@ -551,6 +551,46 @@ void discoverySection()
             "(floor: plain UDP receive + plain connect)");
 }
 
+void probeSection()
+{
+    // One tick's probe: the look at the machine's interfaces and a send to every network found.
+    // The interfaces are the real ones, but each network is answered for by a loopback address,
+    // so that nothing leaves the machine however this is run.
+    constexpr int kRounds = 2000;
+    int networks = 0;
+    qd::link::DiscoveryListener listener;
+    listener.setListenPort(0);
+    listener.setProbeTarget(QHostAddress::LocalHost, 9);
+    listener.setNetworkSweep(qd::link::DiscoveryListener::NetworkSweep::Always);
+    listener.setInterfaceSource([&networks] {
+        QList<qd::link::NetworkInterfaceInfo> interfaces = qd::link::systemInterfaces();
+        networks = int(qd::link::directedBroadcastAddresses(interfaces).size());
+        QList<qd::link::NetworkInterfaceInfo> standIns;
+        for (int i = 0; i < networks; ++i) {
+            QNetworkAddressEntry entry;
+            entry.setIp(QHostAddress(0x7f000002u + quint32(i)));
+            entry.setPrefixLength(8);
+            entry.setBroadcast(entry.ip());
+            standIns.append({QStringLiteral("bench%1").arg(i),
+                             QNetworkInterface::IsUp | QNetworkInterface::IsRunning | QNetworkInterface::CanBroadcast,
+                             {entry}});
+        }
+        return standIns;
+    });
+    listener.open();
+    const std::vector<qint64> ns = timeRepeated(kRounds, [&] { listener.sendProbe(); });
+
+    // Floor: the one plain send of the probe the tick made before it looked at the interfaces.
+    QUdpSocket plain;
+    plain.bind(QHostAddress::AnyIPv4, 0);
+    const std::vector<qint64> floorNs = timeRepeated(kRounds, [&] {
+        int error = 0;
+        qd::link::platform::sendDatagramIPv4(plain.socketDescriptor(), "qd", 2, 0x7f000001, 9, &error);
+    });
+    line("probe tick: %d network(s) besides the target on this machine", networks);
+    compare("probe tick, every network", stats(ns), stats(floorNs), "(floor: one plain send)");
+}
+
 bool wanted(const char *section)
 {
     return options.section.isEmpty() || options.section == QLatin1String(section);
@@ -605,5 +645,7 @@ int main(int argc, char **argv)
         rescaleSection();
     if (wanted("discovery"))
         discoverySection();
+    if (wanted("probe"))
+        probeSection();
     return 0;
 }
