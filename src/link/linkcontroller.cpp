@@ -112,6 +112,8 @@ void LinkController::toggleConnection()
         abortAttempt();
         beginAttempt(target, true);
     } catch (const Failure &f) {
+        // A reply that was waiting behind the discovery connect just given up still gets its turn.
+        tryWaitingReply();
         emit failure(f.text());
     }
 }
