@@ -8,7 +8,15 @@
 // discovery, probe; default all), --screen WxH (default 1024x720), --client PATH (the program the
 // start-up section launches, to compare two builds; default this build's qdclient),
 // --launch-platform NAME (the Qt platform of the launched programs, e.g. xcb on an X server;
-// default the bench's own offscreen screen).
+// default the bench's own offscreen screen), --discovery-server ADDRESS and
+// --discovery-port N (6000): the discovery figure against a peer already listening there, as
+// on the two-host test LAN:
+//
+//     ../shared/tools/lan-pair "exec build/release/peer/qd-peer --no-discovery"
+//         env QT_QPA_PLATFORM=offscreen build/release/bench/qdbench --section discovery
+//         --discovery-server 10.213.0.2
+//
+// (one command line).
 
 #include "benchpeer.h"
 #include "benchsystem.h"
@@ -31,6 +39,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 #include <QUdpSocket>
 #include <QWindow>
 
@@ -39,6 +48,30 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <link/linkcontroller.h>
+
+namespace {
+
+// The window set of the run, and its windows and link by the names the program gives them.
+qd::windows::Program *runningProgram = nullptr;
+TMainClient *MainClient()
+{
+    return runningProgram->MainClient();
+}
+TclientForm *clientForm()
+{
+    return runningProgram->clientForm();
+}
+TFormMartyries *FormMartyries()
+{
+    return runningProgram->FormMartyries();
+}
+qd::link::LinkController *controller()
+{
+    return runningProgram->link();
+}
+
+} // namespace
 
 using namespace qd::bench;
 using qd::palette::WindowSet;
@@ -52,6 +85,10 @@ struct Options
     QSize screen{1024, 720};
     QString client;
     QString launchPlatform;
+    // A peer already listening elsewhere (on a test LAN) for the discovery figure, instead of
+    // the bench's own on loopback.
+    QString discoveryServer;
+    quint16 discoveryPort = 6000;
 };
 Options options;
 
@@ -111,8 +148,9 @@ struct ProgramRun
     ProgramRun()
     {
         program = std::make_unique<qd::windows::Program>(loopbackSettings());
+        runningProgram = program.get();
         program->start();
-        if (!QTest::qWaitForWindowExposed(MainClient))
+        if (!QTest::qWaitForWindowExposed(MainClient()))
             qFatal("main window not exposed");
     }
     ~ProgramRun()
@@ -123,11 +161,14 @@ struct ProgramRun
     }
     void connectTo(quint16 port)
     {
-        clientForm->Edit2->setText(QStringLiteral("127.0.0.1"));
-        clientForm->Edit3->setText(QString::number(port));
-        clientForm->CornerButton1Click(nullptr);
-        clientForm->Timer1->stop();
-        if (!clientForm->IdTCPClient1->isOpen())
+        clientForm()->Edit2->setText(QStringLiteral("127.0.0.1"));
+        clientForm()->Edit3->setText(QString::number(port));
+        clientForm()->CornerButton1Click(nullptr);
+        const QDeadlineTimer deadline(5000);
+        while (controller()->connecting() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        controller()->Timer1()->stop();
+        if (!controller()->IdTCPClient1()->isOpen())
             qFatal("could not connect to the bench peer");
     }
 };
@@ -218,14 +259,14 @@ void tapSection()
 
     ProgramRun run;
     run.connectTo(peer.port());
-    const QPoint key = MainClient->controlRect(QStringLiteral("a15")).center().toPoint();
+    const QPoint key = MainClient()->controlRect(QStringLiteral("a15")).center().toPoint();
     for (int i = 0; i < 200; ++i) {
-        pressAndRelease(MainClient, key);
+        pressAndRelease(MainClient(), key);
         QCoreApplication::processEvents();
     }
     peer.clear();
     std::vector<qint64> wire, whole, press, releaseToWire;
-    QWindow *window = MainClient->windowHandle();
+    QWindow *window = MainClient()->windowHandle();
     for (int i = 0; i < taps; ++i) {
         // Between taps the window repaints as it would between a user's taps; not timed.
         QCoreApplication::processEvents();
@@ -251,7 +292,7 @@ void tapSection()
     line("%-44s p50 %9.1f us  p99 %9.1f us", "  and the release to the line at the peer", r.p50, r.p99);
     // A button draws itself at once on press and again on release, before its click handler
     // runs; this is what one such drawing of the key costs.
-    QWidget *keyWidget = MainClient->control(QStringLiteral("a15"));
+    QWidget *keyWidget = MainClient()->control(QStringLiteral("a15"));
     const Stats k = stats(timeRepeated(1000, [&] { keyWidget->repaint(); }));
     line("%-44s p50 %9.1f us  p99 %9.1f us", "  (one repaint of the key alone)", k.p50, k.p99);
 }
@@ -291,10 +332,10 @@ void burstSection()
 
     ProgramRun run;
     run.connectTo(peer.port());
-    WindowSet::instance().show(FormMartyries);
-    if (!QTest::qWaitForWindowExposed(FormMartyries))
+    WindowSet::instance().show(FormMartyries());
+    if (!QTest::qWaitForWindowExposed(FormMartyries()))
         qFatal("modal-signature window not exposed");
-    const QPoint key = FormMartyries->controlRect(QStringLiteral("ark1")).center().toPoint();
+    const QPoint key = FormMartyries()->controlRect(QStringLiteral("ark1")).center().toPoint();
     // Also the latency of each line: from the release that sends it to its arrival.
     auto programRounds = [&](std::vector<qint64> *latency) {
         std::vector<qint64> rounds;
@@ -304,9 +345,9 @@ void burstSection()
             const int before = peer.lineCount();
             const qint64 t0 = nowNs();
             for (int i = 0; i < kBurst; ++i) {
-                QTest::mousePress(FormMartyries->windowHandle(), Qt::LeftButton, Qt::NoModifier, key);
+                QTest::mousePress(FormMartyries()->windowHandle(), Qt::LeftButton, Qt::NoModifier, key);
                 released[size_t(i)] = nowNs();
-                QTest::mouseRelease(FormMartyries->windowHandle(), Qt::LeftButton, Qt::NoModifier, key);
+                QTest::mouseRelease(FormMartyries()->windowHandle(), Qt::LeftButton, Qt::NoModifier, key);
             }
             if (!peer.waitForLines(before + kBurst, 10000))
                 qFatal("burst: lines lost");
@@ -428,11 +469,11 @@ void repaintSection()
     plain.hide();
 
     ProgramRun run;
-    timeRepeated(10, [&] { MainClient->repaint(); });
-    const Stats value = stats(timeRepeated(kRepaints, [&] { MainClient->repaint(); }));
+    timeRepeated(10, [&] { MainClient()->repaint(); });
+    const Stats value = stats(timeRepeated(kRepaints, [&] { MainClient()->repaint(); }));
     const QByteArray name = QStringLiteral("repaint of the main window at %1x%2")
-                                .arg(MainClient->width())
-                                .arg(MainClient->height())
+                                .arg(MainClient()->width())
+                                .arg(MainClient()->height())
                                 .toLatin1();
     compare(name.constData(), value, floor, "(floor: a full-screen window filled with one colour)");
 }
@@ -448,13 +489,13 @@ void rescaleSection()
     plain.hide();
 
     ProgramRun run;
-    MainClient->setWindowState(Qt::WindowNoState);
-    const int layoutsBefore = MainClient->layoutCount();
+    MainClient()->setWindowState(Qt::WindowNoState);
+    const int layoutsBefore = MainClient()->layoutCount();
     const Stats value = stats(timeRepeated(kRescales, [&] {
-        MainClient->resize(++flip % 2 ? b : a);
-        MainClient->FormActivate();
+        MainClient()->resize(++flip % 2 ? b : a);
+        MainClient()->FormActivate();
     }));
-    const int layouts = MainClient->layoutCount() - layoutsBefore;
+    const int layouts = MainClient()->layoutCount() - layoutsBefore;
     if (layouts < kRescales)
         qFatal("rescale bench: only %d of %d resizes laid the window out again", layouts, kRescales);
     compare("rescale of the main window (resize+FormActivate)", value, floor, "(floor: resize of a plain window)");
@@ -464,8 +505,12 @@ void discoverySection()
 {
     constexpr int kRounds = 200;
     BenchPeer peer;
-    peer.begin();
-    const QByteArray reply("127.0.0.1\n");
+    const bool elsewhere = !options.discoveryServer.isEmpty();
+    if (!elsewhere)
+        peer.begin();
+    const QHostAddress server(elsewhere ? options.discoveryServer : QStringLiteral("127.0.0.1"));
+    const quint16 serverPort = elsewhere ? options.discoveryPort : peer.port();
+    const QByteArray reply = server.toString().toLatin1() + '\n';
     QUdpSocket sender;
     sender.bind(QHostAddress::LocalHost, 0);
 
@@ -481,7 +526,7 @@ void discoverySection()
                 listener.readDatagram(buffer, sizeof buffer);
                 int error = 0;
                 socket = qd::link::platform::openTcpSocket(&error);
-                qd::link::platform::connectIPv4(socket, 0x7f000001, peer.port(), 3000);
+                qd::link::platform::connectIPv4(socket, server.toIPv4Address(), serverPort, 3000);
             }
         });
         for (int i = 0; i < kRounds + 10; ++i) {
@@ -497,23 +542,24 @@ void discoverySection()
     }
 
     ProgramRun run;
-    clientForm->Edit3->setText(QString::number(peer.port()));
-    const quint16 listenPort = clientForm->IdUDPServer1->boundPort();
+    clientForm()->Edit3->setText(QString::number(serverPort));
+    const quint16 listenPort = controller()->IdUDPServer1()->boundPort();
     std::vector<qint64> ns;
     for (int i = 0; i < kRounds + 10; ++i) {
         const qint64 t0 = nowNs();
         sender.writeDatagram(reply, QHostAddress::LocalHost, listenPort);
         const QDeadlineTimer deadline(5000);
-        while (!clientForm->IdTCPClient1->isOpen()) {
+        while (!controller()->IdTCPClient1()->isOpen()) {
             if (deadline.hasExpired())
                 qFatal("discovery bench: no connect");
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
         }
         if (i >= 10)
             ns.push_back(nowNs() - t0);
-        clientForm->IdTCPClient1->disconnectFromServer();
+        controller()->IdTCPClient1()->disconnectFromServer();
     }
-    compare("discovery reply to connected", stats(ns), stats(floorNs), "(floor: plain UDP receive + plain connect)");
+    compare(elsewhere ? "discovery reply to connected, LAN" : "discovery reply to connected", stats(ns), stats(floorNs),
+            "(floor: plain UDP receive + plain connect)");
 }
 
 void probeSection()
@@ -588,6 +634,10 @@ int main(int argc, char **argv)
             options.client = QString::fromLocal8Bit(argv[++i]);
         else if (!std::strcmp(argv[i], "--launch-platform") && hasValue)
             options.launchPlatform = QString::fromLocal8Bit(argv[++i]);
+        else if (!std::strcmp(argv[i], "--discovery-server") && hasValue)
+            options.discoveryServer = QString::fromLocal8Bit(argv[++i]);
+        else if (!std::strcmp(argv[i], "--discovery-port") && hasValue)
+            options.discoveryPort = quint16(std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--screen") && hasValue)
             options.screen = qd::palette::parseScreenSize(QString::fromLocal8Bit(argv[++i]));
     }

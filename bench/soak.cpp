@@ -39,6 +39,30 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <link/linkcontroller.h>
+
+namespace {
+
+// The window set of the run, and its windows and link by the names the program gives them.
+qd::windows::Program *runningProgram = nullptr;
+TMainClient *MainClient()
+{
+    return runningProgram->MainClient();
+}
+TclientForm *clientForm()
+{
+    return runningProgram->clientForm();
+}
+TFormMartyries *FormMartyries()
+{
+    return runningProgram->FormMartyries();
+}
+qd::link::LinkController *controller()
+{
+    return runningProgram->link();
+}
+
+} // namespace
 
 using namespace qd::bench;
 using qd::palette::WindowSet;
@@ -146,14 +170,15 @@ int main(int argc, char **argv)
     settings.probePort = 9; // discard: the soak answers for the peer itself, at once
     settings.listenPort = 0;
     qd::windows::Program program(settings);
+    runningProgram = &program;
     program.start();
-    if (!QTest::qWaitForWindowExposed(MainClient))
+    if (!QTest::qWaitForWindowExposed(MainClient()))
         qFatal("main window not exposed");
-    WindowSet::instance().show(FormMartyries);
-    if (!QTest::qWaitForWindowExposed(FormMartyries))
+    WindowSet::instance().show(FormMartyries());
+    if (!QTest::qWaitForWindowExposed(FormMartyries()))
         qFatal("modal-signature window not exposed");
-    clientForm->Edit3->setText(QString::number(peer.port()));
-    const quint16 listenPort = clientForm->IdUDPServer1->boundPort();
+    clientForm()->Edit3->setText(QString::number(peer.port()));
+    const quint16 listenPort = controller()->IdUDPServer1()->boundPort();
 
     struct Key
     {
@@ -164,11 +189,11 @@ int main(int argc, char **argv)
     };
     QList<Key> keys;
     for (const char *name : {"a1", "a6", "a7", "a15", "a19", "a17", "a8", "a9"})
-        keys.append(
-            {MainClient, QLatin1String(name), MainClient->controlRect(QLatin1String(name)).center().toPoint(), true});
+        keys.append({MainClient(), QLatin1String(name),
+                     MainClient()->controlRect(QLatin1String(name)).center().toPoint(), true});
     for (const char *name : {"ark1", "ark2", "ark3", "ark4", "ark5", "ark6"})
-        keys.append({FormMartyries, QLatin1String(name),
-                     FormMartyries->controlRect(QLatin1String(name)).center().toPoint(), false});
+        keys.append({FormMartyries(), QLatin1String(name),
+                     FormMartyries()->controlRect(QLatin1String(name)).center().toPoint(), false});
 
     QUdpSocket discovery;
     discovery.bind(QHostAddress::LocalHost, 0);
@@ -186,7 +211,7 @@ int main(int argc, char **argv)
         const int before = peer.connectionCount();
         discovery.writeDatagram(QByteArray("127.0.0.1\n"), QHostAddress::LocalHost, listenPort);
         const QDeadlineTimer deadline(5000);
-        while (!clientForm->IdTCPClient1->isOpen() || peer.connectionCount() == before || !peer.holdsConnection()) {
+        while (!controller()->IdTCPClient1()->isOpen() || peer.connectionCount() == before || !peer.holdsConnection()) {
             if (deadline.hasExpired()) {
                 fail(QStringLiteral("discovery did not reconnect"));
                 return false;
@@ -212,10 +237,10 @@ int main(int argc, char **argv)
 
     // One tap, with every check that can be made at once.
     auto tap = [&](const Key &key, BenchPeer::Mode mode) {
-        if (!clientForm->IdTCPClient1->isOpen() && !reconnect())
+        if (!controller()->IdTCPClient1()->isOpen() && !reconnect())
             return;
         peer.setMode(mode);
-        const bool reaches = clientForm->IdTCPClient1->isOpen() && peer.holdsConnection();
+        const bool reaches = controller()->IdTCPClient1()->isOpen() && peer.holdsConnection();
         const int messagesBefore = messages;
         const int linesBefore = peer.lineCount();
         const qint64 t0 = nowNs();
@@ -241,22 +266,23 @@ int main(int argc, char **argv)
         if (key.main) {
             if (shown == 0) {
                 ++accepted;
-            } else if (lastMessage == sideMessage && clientForm->discoveryRunning() &&
-                       !clientForm->IdTCPClient1->isOpen()) {
+            } else if (lastMessage == sideMessage && controller()->discoveryRunning() &&
+                       !controller()->IdTCPClient1()->isOpen()) {
                 // Rejected: disconnected and discovery restarted. (The indicator switches only if
                 // the connection was still open; a queued reject can meet one already closed.)
                 ++rejectedSeen;
-            } else if (lastMessage == mainMessage && clientForm->discoveryRunning() &&
-                       !MainClient->indicatorConnected()) {
+            } else if (lastMessage == mainMessage && controller()->discoveryRunning() &&
+                       !MainClient()->indicatorConnected()) {
                 ++mainFailures;
             } else {
-                fail(QStringLiteral(
-                         "a main tap showed \"%1\" and left discovery %2, the connection %3, the indicator %4")
-                         .arg(lastMessage,
-                              clientForm->discoveryRunning() ? QStringLiteral("on") : QStringLiteral("off"),
-                              clientForm->IdTCPClient1->isOpen() ? QStringLiteral("open") : QStringLiteral("closed"),
-                              MainClient->indicatorConnected() ? QStringLiteral("connected")
-                                                               : QStringLiteral("searching")));
+                fail(
+                    QStringLiteral(
+                        "a main tap showed \"%1\" and left discovery %2, the connection %3, the indicator %4")
+                        .arg(lastMessage,
+                             controller()->discoveryRunning() ? QStringLiteral("on") : QStringLiteral("off"),
+                             controller()->IdTCPClient1()->isOpen() ? QStringLiteral("open") : QStringLiteral("closed"),
+                             MainClient()->indicatorConnected() ? QStringLiteral("connected")
+                                                                : QStringLiteral("searching")));
             }
         } else if (shown && lastMessage != sideMessage) {
             fail(QStringLiteral("a side tap showed \"%1\"").arg(lastMessage));
@@ -265,7 +291,7 @@ int main(int argc, char **argv)
         }
     };
 
-    const int logBefore = clientForm->Memo1->document()->blockCount();
+    const int logBefore = clientForm()->Memo1->document()->blockCount();
     for (int i = 0; i < taps; ++i) {
         const Key &key = keys.at(random.below(int(keys.size())));
         const int roll = random.below(1000);
@@ -293,12 +319,12 @@ int main(int argc, char **argv)
             rssMax = qMax(rssMax, rssKiB());
         if ((i + 1) % qMax(1, taps / 5) == 0)
             std::printf("  after %d taps: resident %.2f MiB, log %d lines\n", i + 1, double(rssKiB()) / 1024,
-                        clientForm->Memo1->document()->blockCount());
+                        clientForm()->Memo1->document()->blockCount());
     }
     const double mixedSeconds = double(timer.nsecsElapsed()) / 1e9;
     const qint64 rssEnd = rssKiB();
     rssMax = qMax(rssMax, rssEnd);
-    const int logLines = clientForm->Memo1->document()->blockCount() - logBefore;
+    const int logLines = clientForm()->Memo1->document()->blockCount() - logBefore;
 
     std::printf("mixed run: %d taps in %.1f s (%.0f us per tap)\n", taps, mixedSeconds, mixedSeconds * 1e6 / taps);
     std::printf(
@@ -315,7 +341,7 @@ int main(int argc, char **argv)
                 rssMax - rssAfterWarmUp > 2048 ? "  [limit 2 MiB: EXCEEDED]" : "  [limit 2 MiB: kept]");
     // The flood: datagrams of every length from 0 to 64 bytes while taps go on. The peer only
     // answers "ok" now, so every tap must be accepted and arrive.
-    if (!clientForm->IdTCPClient1->isOpen())
+    if (!controller()->IdTCPClient1()->isOpen())
         reconnect();
     const int messagesBeforeFlood = messages;
     const qint64 linesBeforeFlood = expectedLines;
@@ -343,7 +369,7 @@ int main(int argc, char **argv)
                 floodTaps);
     std::printf("  main taps accepted %d of %d, words that reached the peer %lld, messages %d, connection %s\n",
                 accepted - acceptedBeforeFlood, floodMainTaps, static_cast<long long>(floodWords), floodMessages,
-                clientForm->IdTCPClient1->isOpen() ? "open" : "closed");
+                controller()->IdTCPClient1()->isOpen() ? "open" : "closed");
     if (floodMessages != 0 || floodWords != floodTaps || accepted - acceptedBeforeFlood != floodMainTaps)
         fail(QStringLiteral("a tap during the flood was not handled as accepted"));
     const qint64 rssFinal = rssKiB();

@@ -1,4 +1,4 @@
-// Fuzzes the settings window's discovery reply handler (TclientForm::IdUDPServer1UDPRead) with
+// Fuzzes the link controller's discovery reply handler (LinkController::IdUDPServer1UDPRead) with
 // arbitrary reply bytes: the host field must show the bytes decoded one character per byte
 // (above 0x7F as U+FFFD) without the last one, and a connect that leads nowhere must be dropped
 // without a message, leaving discovery as it was. The port field names a loopback port nobody
@@ -9,6 +9,7 @@
 #include <program.h>
 
 #include <link/lineconnection.h>
+#include <link/linkcontroller.h>
 #include <palette/application.h>
 #include <palette/errorreport.h>
 #include <palette/offscreenscreen.h>
@@ -30,6 +31,7 @@ namespace {
     std::abort();
 }
 
+qd::link::LinkController *controller = nullptr;
 TclientForm *form = nullptr;
 int messagesShown = 0;
 
@@ -55,7 +57,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     qd::windows::LinkSettings settings;
     settings.networkEnabled = false; // no listener, no probes: the handler is called directly
     settings.connectTimeoutMs = 200;
-    form = new TclientForm(settings);
+    controller = new qd::link::LinkController(settings);
+    form = new TclientForm(*controller);
     form->Edit3->setText(QString::number(closedPort()));
     return 0;
 }
@@ -73,15 +76,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         expected.append(byte < 0x80 ? QChar(byte) : QChar(QChar::ReplacementCharacter));
     }
 
-    form->Timer1->start();
-    form->IdUDPServer1UDPRead(reply);
+    controller->Timer1()->start();
+    controller->IdUDPServer1UDPRead(reply);
+    // The connect runs in the background; wait for its end (within the 200 ms bound).
+    while (controller->connecting())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 
     if (form->Edit2->text() != expected)
         finding("host field shows", QStringLiteral("\"%1\" instead of \"%2\" for bytes %3")
                                         .arg(form->Edit2->text(), expected, QString::fromLatin1(reply.toHex())));
-    if (form->IdTCPClient1->isOpen())
+    if (controller->IdTCPClient1()->isOpen())
         finding("a reply connected to a port nobody listens on");
-    if (!form->discoveryRunning())
+    if (!controller->discoveryRunning())
         finding("a failed connect stopped discovery");
     if (messagesShown != 0)
         finding("a failed connect showed a message");

@@ -1,8 +1,10 @@
 #include "link/lineconnection.h"
 
+#include "link/namelookup.h"
+
 #include <QDeadlineTimer>
-#include <QHostAddress>
-#include <QHostInfo>
+#include <QSocketNotifier>
+#include <QTimer>
 
 namespace qd::link {
 
@@ -23,18 +25,17 @@ QString lineTooLongText()
     return QStringLiteral("Reply line longer than %1 bytes.").arg(LineConnection::kMaxLineLength);
 }
 
-// Host names are looked up for IPv4 addresses only; the first one is used. Literal addresses
-// are taken as they are, without a lookup.
-quint32 resolveIPv4(const QString &host)
+// A dotted IPv4 address is taken as it stands; anything else is a name, looked up for IPv4
+// addresses only within the time given.
+quint32 resolveIPv4(const QString &host, int timeoutMs)
 {
-    const QHostInfo info = QHostInfo::fromName(host);
-    if (info.error() == QHostInfo::NoError) {
-        for (const QHostAddress &address : info.addresses()) {
-            if (address.protocol() == QAbstractSocket::IPv4Protocol)
-                return address.toIPv4Address();
-        }
-    }
-    throw Failure(platform::socketErrorText(platform::hostNotFoundError()));
+    if (const auto literal = NameLookup::literalIPv4(host))
+        return *literal;
+    quint32 address = 0;
+    const int error = NameLookup::lookupAndWait(host, timeoutMs, &address);
+    if (error != 0)
+        throw Failure(platform::socketErrorText(error));
+    return address;
 }
 
 // Command words are ASCII on the wire; any other character, counted by code point, travels
@@ -71,11 +72,27 @@ QString decodeLine(const char *data, qsizetype size)
 
 } // namespace
 
-LineConnection::LineConnection(QObject *parent) : QObject(parent) {}
+LineConnection::LineConnection(QObject *parent)
+    : QObject(parent), m_lookup(new NameLookup(this)), m_connectBound(new QTimer(this))
+{
+    m_connectBound->setSingleShot(true);
+    connect(m_connectBound, &QTimer::timeout, this, [this] {
+        // Out of time in the lookup reads as a host that was not found.
+        endAttempt(m_connectingSocket == platform::kNoSocket ? platform::hostNotFoundError()
+                                                             : platform::timedOutError());
+    });
+    connect(m_lookup, &NameLookup::finished, this, [this](quint32 address, int error) {
+        if (error != 0)
+            endAttempt(error);
+        else
+            beginTcpConnect(address);
+    });
+}
 
 LineConnection::~LineConnection()
 {
     // Dropped without a word to the server and without an event, as at the program's end.
+    abortConnect();
     platform::closeSocket(m_socket);
 }
 
@@ -86,17 +103,20 @@ void LineConnection::connectToServer()
     if (m_host.isEmpty() || m_port == 0)
         throw Failure(QString());
 
+    abortConnect();
     m_hasObject = true;
     m_queue.clear();
     m_skippingLongLine = false;
     m_closedByServer = false;
     try {
-        const quint32 address = resolveIPv4(m_host);
+        const QDeadlineTimer deadline(m_connectTimeoutMs > 0 ? m_connectTimeoutMs : -1);
+        const quint32 address = resolveIPv4(m_host, m_connectTimeoutMs);
         int error = 0;
         const platform::SocketHandle socket = platform::openTcpSocket(&error);
         if (socket == platform::kNoSocket)
             throw Failure(platform::socketErrorText(error));
-        error = platform::connectIPv4(socket, address, m_port, m_connectTimeoutMs);
+        const int left = deadline.isForever() ? -1 : int(qMax<qint64>(deadline.remainingTime(), 1));
+        error = platform::connectIPv4(socket, address, m_port, left);
         if (error != 0) {
             platform::closeSocket(socket);
             throw Failure(platform::socketErrorText(error));
@@ -109,6 +129,100 @@ void LineConnection::connectToServer()
         throw;
     }
     emit connected();
+}
+
+void LineConnection::startConnect()
+{
+    if (m_connecting)
+        throw Failure(QStringLiteral("A connect is already under way."));
+    if (connectedTest())
+        throw Failure(QStringLiteral("Already connected."));
+    if (m_host.isEmpty() || m_port == 0)
+        throw Failure(QString());
+
+    m_hasObject = true;
+    m_queue.clear();
+    m_skippingLongLine = false;
+    m_closedByServer = false;
+    m_connecting = true;
+    ++m_attempt;
+    if (m_connectTimeoutMs > 0)
+        m_connectBound->start(m_connectTimeoutMs);
+    if (const auto literal = NameLookup::literalIPv4(m_host))
+        beginTcpConnect(*literal);
+    else
+        m_lookup->start(m_host);
+}
+
+void LineConnection::beginTcpConnect(quint32 address)
+{
+    int error = 0;
+    const platform::SocketHandle socket = platform::openTcpSocket(&error);
+    bool pending = false;
+    if (socket != platform::kNoSocket) {
+        m_connectingSocket = socket;
+        error = platform::startConnectIPv4(socket, address, m_port, &pending);
+    }
+    if (!pending) {
+        // Done at once, either way: the outcome still comes from the event loop, as promised.
+        if (error == 0 && socket != platform::kNoSocket)
+            error = platform::finishConnect(socket);
+        QMetaObject::invokeMethod(
+            this,
+            [this, attempt = m_attempt, error] {
+                if (m_connecting && attempt == m_attempt)
+                    endAttempt(error);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    // Writable when the connect has ended; some systems report a failed one as an exception.
+    const auto ended = [this] { endAttempt(platform::finishConnect(m_connectingSocket)); };
+    m_connectWritable = new QSocketNotifier(qintptr(socket), QSocketNotifier::Write, this);
+    m_connectException = new QSocketNotifier(qintptr(socket), QSocketNotifier::Exception, this);
+    connect(m_connectWritable, &QSocketNotifier::activated, this, ended);
+    connect(m_connectException, &QSocketNotifier::activated, this, ended);
+}
+
+void LineConnection::endAttempt(int error)
+{
+    if (!m_connecting)
+        return;
+    const platform::SocketHandle socket = m_connectingSocket;
+    m_connectingSocket = platform::kNoSocket;
+    abortConnect();
+    if (error == 0 && socket != platform::kNoSocket) {
+        if (m_sendTimeoutMs > 0)
+            platform::setSendTimeout(socket, m_sendTimeoutMs);
+        m_hasObject = true;
+        m_socket = socket;
+        emit connected();
+        return;
+    }
+    platform::closeSocket(socket);
+    emit connectFailed(platform::socketErrorText(error));
+}
+
+void LineConnection::abortConnect()
+{
+    if (!m_connecting)
+        return;
+    m_connecting = false;
+    ++m_attempt;
+    m_connectBound->stop();
+    m_lookup->cancel();
+    // Deleted later: this may run inside one of their own signals.
+    for (QSocketNotifier *notifier : {m_connectWritable, m_connectException}) {
+        if (notifier) {
+            notifier->setEnabled(false);
+            notifier->deleteLater();
+        }
+    }
+    m_connectWritable = nullptr;
+    m_connectException = nullptr;
+    platform::closeSocket(m_connectingSocket);
+    m_connectingSocket = platform::kNoSocket;
+    dropObject();
 }
 
 void LineConnection::disconnectFromServer()

@@ -7,15 +7,20 @@
 #include <QObject>
 #include <QString>
 
+class QSocketNotifier;
+class QTimer;
+
 namespace qd::link {
+
+class NameLookup;
 
 // The one TCP connection to the peer server (the settings window's `IdTCPClient1`).
 //
-// Everything blocks the calling thread: the connect, every write and every reply read. The
-// state follows the connection object's life: there is none at the start and after a failed
-// connect attempt; the first attempt makes one and later attempts reuse it. A connection ends
-// either by disconnectFromServer(), which raises disconnected(), or quietly, when a poll or read
-// finds it closed by the server or a write or read meets a reset; the quiet ends raise no signal.
+// Writes and reply reads block the calling thread; a connect can run without blocking it
+// (startConnect()) or block within its bound (connectToServer()). The state follows the connection object's life: there
+// is none at the start and after a failed connect attempt; the first attempt makes one and later attempts reuse it. A
+// connection ends either by disconnectFromServer(), which raises disconnected(), or quietly, when a poll or read finds
+// it closed by the server or a write or read meets a reset; the quiet ends raise no signal.
 class LineConnection : public QObject
 {
     Q_OBJECT
@@ -34,8 +39,8 @@ public:
     void setPort(quint16 port) { m_port = port; }
     quint16 port() const { return m_port; }
 
-    // Our bound on the blocking connect. The system's own would freeze the windows for minutes
-    // when the host does not answer. 0 or less leaves it to the system.
+    // Our bound on a connect attempt, the name lookup included. The system's own would leave an
+    // attempt going for minutes when the host does not answer. 0 or less leaves it to the system.
     void setConnectTimeoutMs(int ms) { m_connectTimeoutMs = ms; }
     int connectTimeoutMs() const { return m_connectTimeoutMs; }
 
@@ -56,7 +61,17 @@ public:
 
     // Throws Failure: "Already connected."; an empty text for an empty host or port 0;
     // "Socket Error # <n>\n<description>" for a failed lookup or connect. Raises connected().
+    // A host written as a dotted IPv4 address is connected to as it stands, without any
+    // lookup; a host name is looked up for IPv4 addresses only. Blocks for up to the bound.
     void connectToServer();
+
+    // The same connect without blocking: the refusals it can tell at once throw as above;
+    // otherwise exactly one of connected() and connectFailed() follows from the event loop,
+    // unless abortConnect() comes first. Lookup and connect together end within the bound.
+    void startConnect();
+    // Ends an attempt under way without a signal, as if it had failed.
+    void abortConnect();
+    bool isConnecting() const { return m_connecting; }
 
     // Runs the connected test, then closes the connection and raises disconnected() if it was
     // still open. Does nothing more on a connection that is not open.
@@ -81,8 +96,12 @@ public:
 signals:
     void connected();
     void disconnected();
+    // An attempt started by startConnect() failed; the text is the one connectToServer() throws.
+    void connectFailed(const QString &text);
 
 private:
+    void beginTcpConnect(quint32 address);
+    void endAttempt(int error);
     // Appends one receive to the queue. Returns false when the connection ended (end of stream
     // or a lost connection, our side then closed) or failed; *error holds the error, 0 for end
     // of stream.
@@ -104,6 +123,15 @@ private:
     bool m_closedByServer = false;
     QByteArray m_queue;
     bool m_skippingLongLine = false;
+
+    // The attempt under way, if any.
+    bool m_connecting = false;
+    quint64 m_attempt = 0;
+    platform::SocketHandle m_connectingSocket = platform::kNoSocket;
+    NameLookup *m_lookup = nullptr;
+    QTimer *m_connectBound = nullptr;
+    QSocketNotifier *m_connectWritable = nullptr;
+    QSocketNotifier *m_connectException = nullptr;
 };
 
 } // namespace qd::link

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -174,66 +175,105 @@ int connectIPv4(SocketHandle socket, quint32 address, quint16 port, int timeoutM
 {
     // The connect runs non-blocking with a wait of our own, because the system's own connect
     // time-out is minutes of a frozen window. A negative time-out leaves the bound to the system.
+    bool pending = false;
+    const int started = startConnectIPv4(socket, address, port, &pending);
+    if (started != 0 || !pending) {
+        if (!setBlocking(socket, true) && started == 0)
+            return lastError();
+        return started;
+    }
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+#ifdef Q_OS_WIN
+        fd_set writable, failed;
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        FD_SET(socket, &writable);
+        FD_SET(socket, &failed);
+        // A negative time-out means no bound of our own: select waits without a limit.
+        const int ms = remainingMs(deadline);
+        timeval tv{ms / 1000, (ms % 1000) * 1000};
+        const int n = ::select(0, nullptr, &writable, &failed, ms < 0 ? nullptr : &tv);
+        if (n < 0) {
+            const int error = lastError();
+            setBlocking(socket, true);
+            return error;
+        }
+#else
+        pollfd p{socket, POLLOUT, 0};
+        const int n = ::poll(&p, 1, remainingMs(deadline));
+        if (n < 0) {
+            if (errno == EINTR && !deadline.hasExpired())
+                continue;
+            const int error = errno == EINTR ? timedOutError() : lastError();
+            setBlocking(socket, true);
+            return error;
+        }
+#endif
+        if (n == 0) {
+            setBlocking(socket, true);
+            return timedOutError();
+        }
+        return finishConnect(socket);
+    }
+}
+
+int startConnectIPv4(SocketHandle socket, quint32 address, quint16 port, bool *pending)
+{
+    *pending = false;
     if (!setBlocking(socket, false))
         return lastError();
     const sockaddr_in sa = ipv4Address(address, port);
-    int result = 0;
-    if (::connect(socket, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0) {
-        const int started = lastError();
+    if (::connect(socket, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) == 0)
+        return 0;
+    const int started = lastError();
 #ifdef Q_OS_WIN
-        const bool pending = started == WSAEWOULDBLOCK;
+    *pending = started == WSAEWOULDBLOCK;
 #else
-        // An interrupted connect goes on in the background like one in progress.
-        const bool pending = started == EINPROGRESS || started == EINTR;
+    // An interrupted connect goes on in the background like one in progress.
+    *pending = started == EINPROGRESS || started == EINTR;
 #endif
-        if (!pending) {
-            result = started;
-        } else {
-            const QDeadlineTimer deadline(timeoutMs);
-            for (;;) {
+    return *pending ? 0 : started;
+}
+
+int finishConnect(SocketHandle socket)
+{
+    int soError = 0;
 #ifdef Q_OS_WIN
-                fd_set writable, failed;
-                FD_ZERO(&writable);
-                FD_ZERO(&failed);
-                FD_SET(socket, &writable);
-                FD_SET(socket, &failed);
-                // A negative time-out means no bound of our own: select waits without a limit.
-                const int ms = remainingMs(deadline);
-                timeval tv{ms / 1000, (ms % 1000) * 1000};
-                const int n = ::select(0, nullptr, &writable, &failed, ms < 0 ? nullptr : &tv);
-                if (n < 0) {
-                    result = lastError();
-                    break;
-                }
+    int length = sizeof soError;
+    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char *>(&soError), &length) != 0)
+        soError = lastError();
 #else
-                pollfd p{socket, POLLOUT, 0};
-                const int n = ::poll(&p, 1, remainingMs(deadline));
-                if (n < 0) {
-                    if (errno == EINTR && !deadline.hasExpired())
-                        continue;
-                    result = errno == EINTR ? timedOutError() : lastError();
-                    break;
-                }
+    socklen_t length = sizeof soError;
+    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &soError, &length) != 0)
+        soError = lastError();
 #endif
-                if (n == 0) {
-                    result = timedOutError();
-                    break;
-                }
-                int soError = 0;
+    if (!setBlocking(socket, true) && soError == 0)
+        soError = lastError();
+    return soError;
+}
+
+int lookupIPv4(const QByteArray &name, quint32 *address)
+{
 #ifdef Q_OS_WIN
-                int length = sizeof soError;
-                ::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char *>(&soError), &length);
-#else
-                socklen_t length = sizeof soError;
-                ::getsockopt(socket, SOL_SOCKET, SO_ERROR, &soError, &length);
+    if (!ensureStarted())
+        return hostNotFoundError();
 #endif
-                result = soError;
-                break;
-            }
+    addrinfo hints{};
+    hints.ai_family = AF_INET; // A records only: the connection is IPv4
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *found = nullptr;
+    if (::getaddrinfo(name.constData(), nullptr, &hints, &found) != 0 || !found)
+        return hostNotFoundError();
+    int result = hostNotFoundError();
+    for (const addrinfo *a = found; a; a = a->ai_next) {
+        if (a->ai_family == AF_INET && a->ai_addr) {
+            *address = ntohl(reinterpret_cast<const sockaddr_in *>(a->ai_addr)->sin_addr.s_addr);
+            result = 0;
+            break;
         }
     }
-    if (!setBlocking(socket, true) && result == 0)
-        result = lastError();
+    ::freeaddrinfo(found);
     return result;
 }
 

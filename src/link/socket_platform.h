@@ -40,6 +40,20 @@ SocketHandle openTcpSocket(int *error);
 // blocking mode either way.
 int connectIPv4(SocketHandle socket, quint32 address, quint16 port, int timeoutMs);
 
+// Starts a connect to an IPv4 address (host byte order) without waiting for it. Returns 0 with
+// *pending true while the connect goes on (the socket reports writable when it has ended),
+// 0 with *pending false when it is connected already, or the error number. The socket is left
+// non-blocking until finishConnect().
+int startConnectIPv4(SocketHandle socket, quint32 address, quint16 port, bool *pending);
+
+// The outcome of a connect started by startConnectIPv4(), once the socket has reported
+// writable (or an error): 0 or the error number. The socket is in blocking mode again.
+int finishConnect(SocketHandle socket);
+
+// Looks a host name up for IPv4 addresses only and gives the first one (host byte order).
+// Blocks for as long as the system's resolver takes. Returns 0 or hostNotFoundError().
+int lookupIPv4(const QByteArray &name, quint32 *address);
+
 // Bounds a blocking send; a send that cannot hand over any byte for that long fails with
 // timedOutError(). 0 means no bound.
 bool setSendTimeout(SocketHandle socket, int timeoutMs);

@@ -40,7 +40,7 @@ ScreenSaverInhibitor::~ScreenSaverInhibitor()
     for (const QPointer<QWidget> &w : std::as_const(m_windows))
         if (w)
             w->removeEventFilter(this);
-    release();
+    release(Wait::ForDelivery);
 #ifdef QD_HAVE_DBUS
     if (m_connectionName.startsWith(QLatin1String("qd-screensaver-")))
         QDBusConnection::disconnectFromBus(m_connectionName);
@@ -121,7 +121,7 @@ void ScreenSaverInhibitor::onInhibitReply(quint32 cookie, bool ok)
         release();
 }
 
-void ScreenSaverInhibitor::release()
+void ScreenSaverInhibitor::release(Wait wait)
 {
     if (!m_held)
         return;
@@ -131,7 +131,15 @@ void ScreenSaverInhibitor::release()
     // The answer carries nothing we need; the service also drops our inhibition by itself
     // when the program ends.
     call.setAutoStartService(false);
-    QDBusConnection(m_connectionName).send(call);
+    QDBusConnection bus(m_connectionName);
+    // Going away: the connection closes right after this, and a message still queued in it
+    // would be lost, so wait (briefly) until the service has taken it.
+    if (wait == Wait::ForDelivery)
+        bus.call(call, QDBus::Block, 1000);
+    else
+        bus.send(call);
+#else
+    Q_UNUSED(wait);
 #endif
     m_cookie = 0;
     m_held = false;

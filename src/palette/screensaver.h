@@ -40,7 +40,8 @@ private:
     bool anyShown() const;
     void update();
     void inhibit();
-    void release();
+    enum class Wait { No, ForDelivery };
+    void release(Wait wait = Wait::No);
     void onInhibitReply(quint32 cookie, bool ok);
 
     QString m_connectionName;

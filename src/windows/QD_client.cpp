@@ -1,27 +1,26 @@
 #include "QD_client.h"
 
-#include "Unit1.h"
-#include "diafora.h"
-#include "martyries.h"
-#include "messages.h"
-#include "taktopoihsi.h"
-
 #include <palette/controls.h>
-#include <palette/errorreport.h>
 #include <palette/windowset.h>
 
-#include <link/lineconnection.h>
+#include <link/linkcontroller.h>
 
 #include <QAbstractButton>
-#include <QLabel>
 
 using qd::palette::WindowSet;
 
-TMainClient *MainClient = nullptr;
+namespace {
 
-TMainClient::TMainClient() : FormWindow(QStringLiteral("MainClient"))
+void showWindow(qd::palette::FormWindow *window)
 {
-    MainClient = this;
+    if (window)
+        WindowSet::instance().show(window);
+}
+
+} // namespace
+
+TMainClient::TMainClient(qd::link::LinkController &link) : FormWindow(QStringLiteral("MainClient")), m_link(link)
+{
     bind(QStringLiteral("c3Click"), [this](QObject *s) { c3Click(s); });
     bind(QStringLiteral("ft8Click"), [this](QObject *s) { ft8Click(s); });
     bind(QStringLiteral("o1Click"), [this](QObject *s) { o1Click(s); });
@@ -68,13 +67,16 @@ TMainClient::TMainClient() : FormWindow(QStringLiteral("MainClient"))
     m_connected = animation(QStringLiteral("BitmapListAnimation2"));
     if (!m_checkBox || !m_searching || !m_connected)
         qFatal("main window: CheckBox1 or the indicator animations are missing");
+    connect(&link, &qd::link::LinkController::indicatorChanged, this, [this](bool connected) {
+        if (connected)
+            switchToConnected();
+        else
+            switchToSearching();
+    });
     WindowSet::instance().add(this);
 }
 
-TMainClient::~TMainClient()
-{
-    MainClient = nullptr;
-}
+TMainClient::~TMainClient() = default;
 
 void TMainClient::kataxorisi(QObject *koumpi)
 {
@@ -83,25 +85,7 @@ void TMainClient::kataxorisi(QObject *koumpi)
 
 void TMainClient::sendWithReply(const QString &word)
 {
-    auto &link = *clientForm->IdTCPClient1;
-    try {
-        link.writeLine(word);
-        const QString line = link.readLine();
-        // The reply rule: "ok" or an empty line is accepted; anything else means the
-        // server is not the one we think, so drop the link and look for it again.
-        clientForm->Label1->setText(line);
-        const QString reply = clientForm->Label1->text();
-        if (reply != QLatin1String("ok") && !reply.isEmpty()) {
-            qd::palette::showMessage(qd::windows::sideSendFailureMessage());
-            link.disconnectFromServer();
-            clientForm->enableDiscovery();
-        }
-        clientForm->Label1->setText(QStringLiteral("x"));
-    } catch (const std::exception &) {
-        clientForm->enableDiscovery();
-        switchToSearching();
-        qd::palette::showMessage(qd::windows::mainSendFailureMessage());
-    }
+    m_link.sendWithReply(word);
 }
 
 void TMainClient::switchToConnected()
@@ -174,22 +158,22 @@ void TMainClient::m1Click(QObject *sender)
 
 void TMainClient::rythmiseisshowClick(QObject *)
 {
-    WindowSet::instance().show(clientForm);
+    showWindow(m_destinations.clientForm);
 }
 
 void TMainClient::martyriesshowClick(QObject *)
 {
-    WindowSet::instance().show(FormMartyries);
+    showWindow(m_destinations.FormMartyries);
 }
 
 void TMainClient::diaforashowClick(QObject *)
 {
-    WindowSet::instance().show(FormDiafora);
+    showWindow(m_destinations.FormDiafora);
 }
 
 void TMainClient::SpeedButton2Click(QObject *)
 {
-    WindowSet::instance().show(moveform);
+    showWindow(m_destinations.moveform);
     sendWithReply(QStringLiteral("move_client"));
 }
 
@@ -200,5 +184,5 @@ void TMainClient::offClick(QObject *)
 
 void TMainClient::con_SpeedButtonClick(QObject *)
 {
-    clientForm->restartDiscovery();
+    m_link.restartDiscovery();
 }

@@ -7,6 +7,9 @@ class QAbstractButton;
 namespace qd::palette {
 class FrameStripAnimation;
 }
+namespace qd::link {
+class LinkController;
+}
 
 // Two palette panels of one sign family on one spot; exactly one is visible.
 struct PagePair
@@ -33,13 +36,24 @@ struct PagePair
 };
 
 // The main palette window: seventeen sign panels in seven page pairs, the tool grid with
-// the navigation buttons and the connection indicator, and the send that reads a reply.
+// the navigation buttons and the connection indicator. Its taps go to the link controller's
+// send with the reply check; the indicator shows what the controller reports.
 class TMainClient : public qd::palette::FormWindow
 {
     Q_OBJECT
 public:
-    TMainClient();
+    explicit TMainClient(qd::link::LinkController &link);
     ~TMainClient() override;
+
+    // The windows the navigation buttons show; they are made after this one.
+    struct Destinations
+    {
+        qd::palette::FormWindow *clientForm = nullptr;
+        qd::palette::FormWindow *FormMartyries = nullptr;
+        qd::palette::FormWindow *FormDiafora = nullptr;
+        qd::palette::FormWindow *moveform = nullptr;
+    };
+    void setDestinations(const Destinations &destinations) { m_destinations = destinations; }
 
     // Sends the key's name and checks the server's reply line; failures end in a message
     // box and the caller carries on.
@@ -73,10 +87,10 @@ private:
     enum class Page { First, Second, Unchanged };
     void resetPages(Page gorgo, Page xronikiAgogi);
 
+    qd::link::LinkController &m_link;
+    Destinations m_destinations;
     PagePair m_pairs[PairCount];
     QAbstractButton *m_checkBox = nullptr;
     qd::palette::FrameStripAnimation *m_searching = nullptr;
     qd::palette::FrameStripAnimation *m_connected = nullptr;
 };
-
-extern TMainClient *MainClient;

@@ -1,28 +1,22 @@
 #include "diafora.h"
 
-#include "sidesend.h"
-
 #include <palette/windowset.h>
 
-TFormDiafora *FormDiafora = nullptr;
+#include <link/linkcontroller.h>
 
-TFormDiafora::TFormDiafora() : FormWindow(QStringLiteral("FormDiafora"))
+TFormDiafora::TFormDiafora(qd::link::LinkController &link) : FormWindow(QStringLiteral("FormDiafora")), m_link(link)
 {
-    FormDiafora = this;
     bind(QStringLiteral("en1Click"), [this](QObject *s) { en1Click(s); });
     bind(QStringLiteral("Button1Click"), [this](QObject *) { qd::palette::WindowSet::instance().close(this); });
     build();
     qd::palette::WindowSet::instance().add(this);
 }
 
-TFormDiafora::~TFormDiafora()
-{
-    FormDiafora = nullptr;
-}
+TFormDiafora::~TFormDiafora() = default;
 
 void TFormDiafora::kataxorisi(QObject *koumpi)
 {
-    qd::windows::sendWithoutReply(koumpi->objectName());
+    m_link.sendWithoutReply(koumpi->objectName());
 }
 
 void TFormDiafora::en1Click(QObject *sender)

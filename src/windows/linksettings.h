@@ -1,19 +1,10 @@
 #pragma once
 
-#include <QHostAddress>
+#include <link/linksettings.h>
 
 namespace qd::windows {
 
-// Where the link looks for the peer server. The defaults are the program's own; tests
-// and the developer options pass loopback addresses and free ports.
-struct LinkSettings
-{
-    bool networkEnabled = true;                        // off for --screenshot and --layout-json
-    QHostAddress probeTarget{QHostAddress::Broadcast}; // 255.255.255.255
-    quint16 probePort = 8090;
-    quint16 listenPort = 8091;
-    int connectTimeoutMs = 3000;
-    int readWaitMs = 1000;
-};
+// The link's settings, as start-up and the tests hand them to the window set.
+using LinkSettings = qd::link::LinkSettings;
 
 } // namespace qd::windows

@@ -1,28 +1,23 @@
 #include "martyries.h"
 
-#include "sidesend.h"
-
 #include <palette/windowset.h>
 
-TFormMartyries *FormMartyries = nullptr;
+#include <link/linkcontroller.h>
 
-TFormMartyries::TFormMartyries() : FormWindow(QStringLiteral("FormMartyries"))
+TFormMartyries::TFormMartyries(qd::link::LinkController &link)
+    : FormWindow(QStringLiteral("FormMartyries")), m_link(link)
 {
-    FormMartyries = this;
     bind(QStringLiteral("ark1Click"), [this](QObject *s) { ark1Click(s); });
     bind(QStringLiteral("Button1Click"), [this](QObject *) { qd::palette::WindowSet::instance().close(this); });
     build();
     qd::palette::WindowSet::instance().add(this);
 }
 
-TFormMartyries::~TFormMartyries()
-{
-    FormMartyries = nullptr;
-}
+TFormMartyries::~TFormMartyries() = default;
 
 void TFormMartyries::kataxorisi(QObject *koumpi)
 {
-    qd::windows::sendWithoutReply(koumpi->objectName());
+    m_link.sendWithoutReply(koumpi->objectName());
 }
 
 void TFormMartyries::ark1Click(QObject *sender)

@@ -4,12 +4,16 @@
 #include "Unit1.h"
 #include "diafora.h"
 #include "martyries.h"
+#include "messages.h"
 #include "taktopoihsi.h"
 
+#include <palette/errorreport.h>
 #include <palette/looks.h>
 #include <palette/windowset.h>
 
 #include <art/artbook.h>
+
+#include <link/linkcontroller.h>
 
 namespace qd::windows {
 
@@ -19,13 +23,26 @@ void loadLookSet()
     qd::art::ArtBook::instance();
 }
 
-Program::Program(const LinkSettings &settings)
+Program::Program(const LinkSettings &settings) : m_link(std::make_unique<qd::link::LinkController>(settings))
 {
-    m_main = std::make_unique<TMainClient>();
-    m_settings = std::make_unique<TclientForm>(settings);
-    m_martyries = std::make_unique<TFormMartyries>();
-    m_diafora = std::make_unique<TFormDiafora>();
-    m_move = std::make_unique<Tmoveform>();
+    using qd::link::LinkController;
+    // What the link reports and no window shows itself: the two fixed messages of a failed
+    // send and the failures for the default error report.
+    QObject::connect(m_link.get(), &LinkController::sendFailed, m_link.get(), [](LinkController::SendFailure which) {
+        qd::palette::showMessage(which == LinkController::SendFailure::Main ? mainSendFailureMessage()
+                                                                            : sideSendFailureMessage());
+    });
+    QObject::connect(m_link.get(), &LinkController::failure, m_link.get(),
+                     [](const QString &text) { qd::palette::reportError(text); });
+
+    m_main = std::make_unique<TMainClient>(*m_link);
+    m_settings = std::make_unique<TclientForm>(*m_link);
+    // Discovery runs from the creation of the settings window on.
+    m_link->start();
+    m_martyries = std::make_unique<TFormMartyries>(*m_link);
+    m_diafora = std::make_unique<TFormDiafora>(*m_link);
+    m_move = std::make_unique<Tmoveform>(*m_link);
+    m_main->setDestinations({m_settings.get(), m_martyries.get(), m_diafora.get(), m_move.get()});
     m_screenSaver.watch(m_main.get());
     m_screenSaver.watch(m_martyries.get());
     m_screenSaver.watch(m_diafora.get());
@@ -36,10 +53,13 @@ Program::~Program()
     // Timers first, so nothing fires while the windows go.
     for (auto *w : qd::palette::WindowSet::instance().windows())
         w->stopTimers();
+    m_link->stopTimers();
     m_move.reset();
     m_diafora.reset();
     m_martyries.reset();
     m_settings.reset();
+    // The link ends with the settings window, before the main window goes.
+    m_link.reset();
     m_main.reset();
 }
 

@@ -12,10 +12,15 @@ class TFormMartyries;
 class TFormDiafora;
 class Tmoveform;
 
+namespace qd::link {
+class LinkController;
+}
+
 namespace qd::windows {
 
-// The window set of one run: created hidden in the fixed order main, settings,
-// modal-signature, miscellaneous-signs, arrange; destroyed in the reverse order.
+// The window set of one run and the link they share: the link controller first, then the
+// windows, created hidden in the fixed order main, settings, modal-signature,
+// miscellaneous-signs, arrange, and destroyed in the reverse order.
 class Program
 {
 public:
@@ -27,7 +32,15 @@ public:
     // Shows the main window full screen.
     void start();
 
+    qd::link::LinkController *link() const { return m_link.get(); }
+    TMainClient *MainClient() const { return m_main.get(); }
+    TclientForm *clientForm() const { return m_settings.get(); }
+    TFormMartyries *FormMartyries() const { return m_martyries.get(); }
+    TFormDiafora *FormDiafora() const { return m_diafora.get(); }
+    Tmoveform *moveform() const { return m_move.get(); }
+
 private:
+    std::unique_ptr<qd::link::LinkController> m_link;
     std::unique_ptr<TMainClient> m_main;
     std::unique_ptr<TclientForm> m_settings;
     std::unique_ptr<TFormMartyries> m_martyries;

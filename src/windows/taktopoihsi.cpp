@@ -1,33 +1,26 @@
 #include "taktopoihsi.h"
 
-#include "QD_client.h"
-#include "sidesend.h"
-
 #include <palette/windowset.h>
 
-Tmoveform *moveform = nullptr;
+#include <link/linkcontroller.h>
 
-Tmoveform::Tmoveform() : FormWindow(QStringLiteral("moveform"))
+Tmoveform::Tmoveform(qd::link::LinkController &link) : FormWindow(QStringLiteral("moveform")), m_link(link)
 {
-    moveform = this;
     bind(QStringLiteral("SpeedButton25Click"), [this](QObject *s) { SpeedButton25Click(s); });
     bind(QStringLiteral("Button1Click"), [this](QObject *) { qd::palette::WindowSet::instance().close(this); });
     build();
     qd::palette::WindowSet::instance().add(this);
 }
 
-Tmoveform::~Tmoveform()
-{
-    moveform = nullptr;
-}
+Tmoveform::~Tmoveform() = default;
 
 void Tmoveform::SpeedButton25Click(QObject *sender)
 {
     // The arrows follow the main window's rules, reply check included, but turn no pages.
-    MainClient->kataxorisi(sender);
+    m_link.sendWithReply(sender->objectName());
 }
 
 void Tmoveform::FormClose()
 {
-    qd::windows::sendWithoutReply(QStringLiteral("move_client"));
+    m_link.sendWithoutReply(QStringLiteral("move_client"));
 }

@@ -2,19 +2,24 @@
 
 #include <palette/formwindow.h>
 
-// The arrange window: arrow keys that use the main window's send, and "move_client"
-// sent whenever the window closes.
+namespace qd::link {
+class LinkController;
+}
+
+// The arrange window: arrow keys that use the main window's send (the link's send with the reply check), and
+// "move_client" sent whenever the window closes.
 class Tmoveform : public qd::palette::FormWindow
 {
     Q_OBJECT
 public:
-    Tmoveform();
+    explicit Tmoveform(qd::link::LinkController &link);
     ~Tmoveform() override;
 
     void SpeedButton25Click(QObject *sender);
 
 protected:
     void FormClose() override;
-};
 
-extern Tmoveform *moveform;
+private:
+    qd::link::LinkController &m_link;
+};

@@ -22,6 +22,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
+#include <link/linkcontroller.h>
+
+using namespace qd::test::running;
 
 using qd::palette::WindowSet;
 using qd::test::MessageCapture;
@@ -115,21 +119,22 @@ private slots:
     {
         // One window set for the whole matrix; each row resets what the previous one left.
         m_program = std::make_unique<qd::windows::Program>(qd::test::loopbackSettings());
+        qd::test::setCurrentProgram(m_program.get());
         m_program->start();
-        QTRY_VERIFY(MainClient->isActiveWindow());
+        QTRY_VERIFY(MainClient()->isActiveWindow());
     }
     void cleanupTestCase() { m_program.reset(); }
 
     void cleanup()
     {
         m_messages.reset();
-        if (moveform->isVisible())
-            moveform->hide();
-        for (auto *w : {static_cast<QWidget *>(FormMartyries), static_cast<QWidget *>(FormDiafora)})
+        if (moveform()->isVisible())
+            moveform()->hide();
+        for (auto *w : {static_cast<QWidget *>(FormMartyries()), static_cast<QWidget *>(FormDiafora())})
             w->hide();
         // Drop the link quietly: a disconnect here would enable the timer and log a line.
-        QSignalBlocker blocker(clientForm->IdTCPClient1);
-        clientForm->IdTCPClient1->disconnectFromServer();
+        QSignalBlocker blocker(controller()->IdTCPClient1());
+        controller()->IdTCPClient1()->disconnectFromServer();
         m_peer.reset();
     }
 
@@ -214,18 +219,19 @@ private slots:
             m_peer = std::make_unique<PeerProcess>();
             QVERIFY2(m_peer->start(QStringList{QStringLiteral("--no-discovery")} + peerMode),
                      qPrintable(m_peer->errorString()));
-            clientForm->Edit2->setText(QStringLiteral("127.0.0.1"));
-            clientForm->Edit3->setText(QString::number(m_peer->tcpPort()));
-            WindowSet::instance().show(clientForm);
-            qd::test::tapCentre(clientForm, clientForm->controlRect(QStringLiteral("CornerButton1")));
-            WindowSet::instance().close(clientForm);
-            QVERIFY(clientForm->IdTCPClient1->isOpen());
+            clientForm()->Edit2->setText(QStringLiteral("127.0.0.1"));
+            clientForm()->Edit3->setText(QString::number(m_peer->tcpPort()));
+            WindowSet::instance().show(clientForm());
+            qd::test::tapCentre(clientForm(), clientForm()->controlRect(QStringLiteral("CornerButton1")));
+            QVERIFY(qd::test::waitForConnectAttempt());
+            WindowSet::instance().close(clientForm());
+            QVERIFY(controller()->IdTCPClient1()->isOpen());
         } else {
             // So that a switch to searching shows.
-            MainClient->switchToConnected();
+            MainClient()->switchToConnected();
         }
         // Stopped, so that whatever enables it again shows.
-        clientForm->Timer1->stop();
+        controller()->Timer1()->stop();
         m_messages = std::make_unique<MessageCapture>();
 
         LinkState expected = current();
@@ -261,28 +267,28 @@ private:
     // The state every row starts from, whatever the previous row left behind.
     void resetWindows()
     {
-        clientForm->Memo1->clear();
-        clientForm->Label1->setText(QStringLiteral("ok"));
-        MainClient->switchToSearching();
+        clientForm()->Memo1->clear();
+        clientForm()->Label1->setText(QStringLiteral("ok"));
+        MainClient()->switchToSearching();
     }
 
     LinkState current() const
     {
         LinkState s;
         s.messages = m_messages ? m_messages->texts() : QStringList{};
-        s.indicatorConnected = MainClient->indicatorConnected();
-        s.discoveryRunning = clientForm->discoveryRunning();
-        const QString text = clientForm->Memo1->toPlainText();
+        s.indicatorConnected = MainClient()->indicatorConnected();
+        s.discoveryRunning = controller()->discoveryRunning();
+        const QString text = clientForm()->Memo1->toPlainText();
         s.log = text.isEmpty() ? QStringList{} : text.split(QLatin1Char('\n'));
-        s.open = clientForm->IdTCPClient1->isOpen();
-        s.label1 = clientForm->Label1->text();
+        s.open = controller()->IdTCPClient1()->isOpen();
+        s.label1 = clientForm()->Label1->text();
         return s;
     }
 
     int queuedLines() const
     {
-        clientForm->IdTCPClient1->connectedTest();
-        return int(clientForm->IdTCPClient1->pendingBytes().count('\n'));
+        controller()->IdTCPClient1()->connectedTest();
+        return int(controller()->IdTCPClient1()->pendingBytes().count('\n'));
     }
 
     // Shows the window the kind is tapped on; returns the word its tap sends.
@@ -293,14 +299,14 @@ private:
         if (kind == QLatin1String("opening move_client") || kind == QLatin1String("closing move_client"))
             return QStringLiteral("move_client");
         if (kind == QLatin1String("arrange key")) {
-            WindowSet::instance().show(moveform);
+            WindowSet::instance().show(moveform());
             return QStringLiteral("SpeedButton7");
         }
         if (kind == QLatin1String("modal-signature key")) {
-            WindowSet::instance().show(FormMartyries);
+            WindowSet::instance().show(FormMartyries());
             return QStringLiteral("ark1");
         }
-        WindowSet::instance().show(FormDiafora);
+        WindowSet::instance().show(FormDiafora());
         return QStringLiteral("par4");
     }
 
@@ -308,22 +314,22 @@ private:
     {
         using qd::test::tapCentre;
         if (kind == QLatin1String("main key")) {
-            tapCentre(MainClient, MainClient->controlRect(QStringLiteral("a15")));
+            tapCentre(MainClient(), MainClient()->controlRect(QStringLiteral("a15")));
         } else if (kind == QLatin1String("arrange key")) {
-            tapCentre(moveform, moveform->controlRect(QStringLiteral("SpeedButton7")));
+            tapCentre(moveform(), moveform()->controlRect(QStringLiteral("SpeedButton7")));
         } else if (kind == QLatin1String("opening move_client")) {
-            tapCentre(MainClient, MainClient->controlRect(QStringLiteral("SpeedButton2")));
-            QVERIFY(moveform->isVisible());
+            tapCentre(MainClient(), MainClient()->controlRect(QStringLiteral("SpeedButton2")));
+            QVERIFY(moveform()->isVisible());
             // Hidden behind the window set's back, so that no closing send follows.
-            moveform->hide();
+            moveform()->hide();
         } else if (kind == QLatin1String("closing move_client")) {
-            WindowSet::instance().show(moveform);
-            tapCentre(moveform, moveform->controlRect(QStringLiteral("Button1")));
-            QVERIFY(!moveform->isVisible());
+            WindowSet::instance().show(moveform());
+            tapCentre(moveform(), moveform()->controlRect(QStringLiteral("Button1")));
+            QVERIFY(!moveform()->isVisible());
         } else if (kind == QLatin1String("modal-signature key")) {
-            tapCentre(FormMartyries, FormMartyries->controlRect(QStringLiteral("ark1")));
+            tapCentre(FormMartyries(), FormMartyries()->controlRect(QStringLiteral("ark1")));
         } else {
-            tapCentre(FormDiafora, FormDiafora->controlRect(QStringLiteral("par4")));
+            tapCentre(FormDiafora(), FormDiafora()->controlRect(QStringLiteral("par4")));
         }
     }
 

@@ -2,12 +2,18 @@
 // option at all, full screen on a real X server (Xvfb) with a window manager (openbox). It must
 // find the reference peer on the server host by itself; then a real pointer click (xdotool) on
 // the key a15 must reach the peer. The program is then ended by its process id.
+// With --dead-replies the program probes only its own host, so the peer hears nothing; this
+// test sends the replies itself: one and then a burst naming addresses of the test network
+// where no host answers, while real clicks open and close the modal-signature window, each of
+// which must be handled within 0.5 s; then a reply naming the peer, after which a15 must arrive.
 // Run only by lan-pair-test.sh on the client host; exits 77 where Xvfb, openbox or xdotool
 // is missing.
-//   usage: real_client_on_x QDCLIENT   (environment: QD_PEER_OUTPUT, QD_PEER_ERRORS, QD_PEER_PROBES)
+//   usage: real_client_on_x QDCLIENT [--dead-replies]
+//          (environment: QD_PEER_OUTPUT, QD_PEER_ERRORS, QD_PEER_PROBES)
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,6 +22,7 @@
 #include <QRectF>
 #include <QStandardPaths>
 #include <QThread>
+#include <QUdpSocket>
 
 #include <cstdio>
 #include <memory>
@@ -56,8 +63,9 @@ bool waitFor(Done done, int ms)
     return true;
 }
 
-// The rectangle of one main-window control in window pixels, from the program's own layout dump.
-QRectF controlRect(const QString &qdclient, const QString &name)
+// The rectangle of one control in window pixels, from the program's own layout dump.
+QRectF controlRect(const QString &qdclient, const QString &name,
+                   const QString &windowName = QStringLiteral("MainClient"))
 {
     QProcess dump;
     dump.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -67,7 +75,7 @@ QRectF controlRect(const QString &qdclient, const QString &name)
     const QJsonArray windows =
         QJsonDocument::fromJson(dump.readAllStandardOutput())[QStringLiteral("windows")].toArray();
     for (const QJsonValue &window : windows) {
-        if (window[QStringLiteral("name")].toString() != QLatin1String("MainClient"))
+        if (window[QStringLiteral("name")].toString() != windowName)
             continue;
         for (const QJsonValue &control : window[QStringLiteral("controls")].toArray()) {
             if (control[QStringLiteral("name")].toString() != name)
@@ -149,8 +157,9 @@ int main(int argc, char **argv)
 
 int run(int argc, char **argv)
 {
-    if (argc != 2 || qEnvironmentVariableIsEmpty("QD_PEER_OUTPUT") || qEnvironmentVariableIsEmpty("QD_PEER_ERRORS") ||
-        qEnvironmentVariableIsEmpty("QD_PEER_PROBES"))
+    const bool deadReplies = argc == 3 && QLatin1String(argv[2]) == QLatin1String("--dead-replies");
+    if ((argc != 2 && !deadReplies) || qEnvironmentVariableIsEmpty("QD_PEER_OUTPUT") ||
+        qEnvironmentVariableIsEmpty("QD_PEER_ERRORS") || qEnvironmentVariableIsEmpty("QD_PEER_PROBES"))
         finish(2, QStringLiteral("usage: real_client_on_x QDCLIENT, on the lan-pair client host"));
     const QString qdclient = QString::fromLocal8Bit(argv[1]);
     for (const char *tool : {"Xvfb", "openbox", "xdotool"}) {
@@ -177,19 +186,62 @@ int run(int argc, char **argv)
     x.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     x.remove(QStringLiteral("WAYLAND_DISPLAY"));
     children.start(QStringLiteral("openbox"), {}, x);
-    QProcess &client = children.start(qdclient, {}, x);
+    const QString clientIp = qEnvironmentVariable("LAN_CLIENT_IP");
+    QProcess &client = children.start(
+        qdclient, deadReplies ? QStringList{QStringLiteral("--probe-target"), clientIp} : QStringList{}, x);
+    const QRectF martyriesshow = controlRect(qdclient, QStringLiteral("martyriesshow"));
+    const QRectF back = controlRect(qdclient, QStringLiteral("Button1"), QStringLiteral("FormMartyries"));
+    const auto activeWindowName = [&] {
+        return QString::fromUtf8(xdotool(x, {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")}))
+            .trimmed();
+    };
 
-    // Found by itself: the peer takes a connection from the client host.
-    const QByteArray connected = "qd-peer: connection from " + qgetenv("LAN_CLIENT_IP") + ':';
-    if (!waitFor([&] { return fileText(qEnvironmentVariable("QD_PEER_ERRORS")).contains(connected); }, 30000))
-        finish(1, QStringLiteral("the client never connected to the peer"));
-    // One click, once the window manager shows the main window over the whole screen.
     const QString fullScreen = QStringLiteral("Position: 0,0 (screen: 0)\n  Geometry: %1\n").arg(kScreen);
     const auto mainWindowShown = [&] {
         return xdotool(x, {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
                            QStringLiteral("^QD Client V 2.0$"), QStringLiteral("getwindowgeometry")})
             .contains(fullScreen.toLatin1());
     };
+    if (deadReplies) {
+        if (!waitFor(mainWindowShown, 30000))
+            finish(1, QStringLiteral("the main window is not shown full screen"));
+        QUdpSocket replies;
+        const auto reply = [&](const QByteArray &host) {
+            replies.writeDatagram(host + '\n', QHostAddress(QHostAddress::LocalHost), 8091);
+        };
+        reply("10.213.0.77");
+        for (int i = 0; i < 8; ++i)
+            reply("10.213.0." + QByteArray::number(80 + i));
+        // Real clicks while those connects run: each must open or close the window at once.
+        const QString martyries = QStringLiteral("Αρκτικές Μαρτυρίες ήχου");
+        const QString main = QStringLiteral("QD Client V 2.0");
+        qint64 slowest = 0;
+        QElapsedTimer during;
+        during.start();
+        int rounds = 0;
+        while (during.elapsed() < 5000) {
+            for (const auto &[at, shows] :
+                 {std::pair{martyriesshow.center(), martyries}, std::pair{back.center(), main}}) {
+                QElapsedTimer took;
+                took.start();
+                click(x, at);
+                if (!waitFor([&] { return activeWindowName() == shows; }, 10000))
+                    finish(1, QStringLiteral("a click did not show %1").arg(shows));
+                slowest = qMax(slowest, took.elapsed());
+                if (took.elapsed() >= 500)
+                    finish(1, QStringLiteral("showing %1 took %2 ms").arg(shows).arg(took.elapsed()));
+            }
+            ++rounds;
+        }
+        std::fprintf(stderr, "real_client_on_x: %d rounds of clicks during the dead replies, slowest %lld ms\n", rounds,
+                     slowest);
+        reply(qgetenv("LAN_SERVER_IP"));
+    }
+    // Found: the peer takes a connection from the client host.
+    const QByteArray connected = "qd-peer: connection from " + clientIp.toLatin1() + ':';
+    if (!waitFor([&] { return fileText(qEnvironmentVariable("QD_PEER_ERRORS")).contains(connected); }, 30000))
+        finish(1, QStringLiteral("the client never connected to the peer"));
+    // One click, once the window manager shows the main window over the whole screen.
     if (!waitFor(mainWindowShown, 30000))
         finish(1, QStringLiteral("the main window is not shown full screen"));
     const auto words = [] { return fileText(qEnvironmentVariable("QD_PEER_OUTPUT")); };
@@ -206,7 +258,7 @@ int run(int argc, char **argv)
         if (!line.isEmpty() && (!line.startsWith(probe) || !line.endsWith(" bytes 7164")))
             finish(1, QStringLiteral("the peer saw a stray datagram: %1").arg(QString::fromLatin1(line)));
     }
-    if (probes.size() < 2)
+    if (probes.size() < 2 && !deadReplies)
         finish(1, QStringLiteral("the peer saw no probe"));
     if (client.state() != QProcess::Running)
         finish(1, QStringLiteral("the program ended by itself"));

@@ -18,6 +18,8 @@
 
 #include <memory>
 
+using namespace qd::test::running;
+
 using qd::test::MessageCapture;
 using qd::test::TestNetwork;
 
@@ -87,7 +89,7 @@ private slots:
 private:
     QStringList log() const
     {
-        const QString text = clientForm->Memo1->toPlainText();
+        const QString text = clientForm()->Memo1->toPlainText();
         return text.isEmpty() ? QStringList{} : text.split(QLatin1Char('\n'));
     }
 };

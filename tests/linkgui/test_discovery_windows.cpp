@@ -19,7 +19,11 @@
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUdpSocket>
+#include <link/linkcontroller.h>
+
+using namespace qd::test::running;
 
 using qd::palette::WindowSet;
 using qd::test::MessageCapture;
@@ -68,28 +72,28 @@ private slots:
         QFETCH(int, connects);
         makeProgram();
         MessageCapture messages;
-        clientForm->Edit2->setText(QStringLiteral("unchanged"));
+        clientForm()->Edit2->setText(QStringLiteral("unchanged"));
         if (edit2 == QLatin1String("<unchanged>"))
             edit2 = QStringLiteral("unchanged");
-        QSignalSpy replies(clientForm->IdUDPServer1, &qd::link::DiscoveryListener::replyReceived);
+        QSignalSpy replies(controller()->IdUDPServer1(), &qd::link::DiscoveryListener::replyReceived);
         sendReply(reply);
         // A marker after it: once the marker has been handled, so has the reply.
         sendReply("marker!");
-        QTRY_COMPARE(clientForm->Edit2->text(), QStringLiteral("marker"));
+        QTRY_COMPARE(clientForm()->Edit2->text(), QStringLiteral("marker"));
         QCOMPARE(replies.size(), reply.isEmpty() || reply.size() > 20 ? 1 : 2);
         if (replies.size() == 2)
             QCOMPARE(replies.first().first().toByteArray(), reply);
         // Replay the reply alone to see its own effect on Edit2 and the link.
-        clientForm->Edit2->setText(QStringLiteral("unchanged"));
+        clientForm()->Edit2->setText(QStringLiteral("unchanged"));
         sendReply(reply);
         sendReply("");
         QTest::qWait(300);
-        QCOMPARE(clientForm->Edit2->text(), edit2);
-        const bool open = clientForm->IdTCPClient1->isOpen();
+        QCOMPARE(clientForm()->Edit2->text(), edit2);
+        const bool open = controller()->IdTCPClient1()->isOpen();
         if (connects >= 0)
             QCOMPARE(open, connects == 1);
-        QCOMPARE(clientForm->discoveryRunning(), !open);
-        QCOMPARE(MainClient->indicatorConnected(), open);
+        QCOMPARE(controller()->discoveryRunning(), !open);
+        QCOMPARE(MainClient()->indicatorConnected(), open);
         QCOMPARE(messages.count(), 0);
     }
 
@@ -104,10 +108,10 @@ private slots:
         MessageCapture messages;
         sendReply("127.0.0.1\n");
         sendReply("127.0.0.2\n");
-        QTRY_COMPARE(clientForm->Edit2->text(), QStringLiteral("127.0.0.2"));
-        QVERIFY(clientForm->IdTCPClient1->isOpen());
-        QVERIFY(!clientForm->discoveryRunning());
-        qd::test::tapCentre(MainClient, MainClient->controlRect(QStringLiteral("a15")));
+        QTRY_COMPARE(clientForm()->Edit2->text(), QStringLiteral("127.0.0.2"));
+        QVERIFY(controller()->IdTCPClient1()->isOpen());
+        QVERIFY(!controller()->discoveryRunning());
+        qd::test::tapCentre(MainClient(), MainClient()->controlRect(QStringLiteral("a15")));
         QVERIFY(m_peer->waitForWords(1));
         QCOMPARE(m_peer->receivedWords(), QStringList{QStringLiteral("a15")});
         QCOMPARE(second.receivedWords(), QStringList{});
@@ -117,7 +121,7 @@ private slots:
     void probesCarryQdFromTheListenerPortEveryTwoSeconds()
     {
         makeProgram();
-        const quint16 listenPort = clientForm->IdUDPServer1->boundPort();
+        const quint16 listenPort = controller()->IdUDPServer1()->boundPort();
         QList<qint64> arrivals;
         QElapsedTimer clock;
         clock.start();
@@ -142,23 +146,23 @@ private slots:
     {
         makeProgram();
         sendReply("127.0.0.1\n");
-        QTRY_VERIFY(clientForm->IdTCPClient1->isOpen());
-        QVERIFY(!clientForm->discoveryRunning());
+        QTRY_VERIFY(controller()->IdTCPClient1()->isOpen());
+        QVERIFY(!controller()->discoveryRunning());
         drainProbes();
-        qd::test::tapCentre(MainClient, MainClient->controlRect(QStringLiteral("con_SpeedButton")));
-        QVERIFY(!clientForm->IdUDPServer1->isActive());
-        QVERIFY(clientForm->discoveryRunning());
-        QVERIFY(clientForm->IdTCPClient1->isOpen());
+        qd::test::tapCentre(MainClient(), MainClient()->controlRect(QStringLiteral("con_SpeedButton")));
+        QVERIFY(!controller()->IdUDPServer1()->isActive());
+        QVERIFY(controller()->discoveryRunning());
+        QVERIFY(controller()->IdTCPClient1()->isOpen());
         // The next tick opens the listener again and probes; probing goes on while connected.
         QVERIFY(waitForProbe());
-        QVERIFY(clientForm->IdUDPServer1->isActive());
+        QVERIFY(controller()->IdUDPServer1()->isActive());
         QVERIFY(waitForProbe());
-        QVERIFY(clientForm->IdTCPClient1->isOpen());
-        QVERIFY(MainClient->indicatorConnected());
+        QVERIFY(controller()->IdTCPClient1()->isOpen());
+        QVERIFY(MainClient()->indicatorConnected());
         // A reply while connected is refused quietly and leaves discovery running.
         sendReply("127.0.0.1\n");
         QTest::qWait(300);
-        QVERIFY(clientForm->discoveryRunning());
+        QVERIFY(controller()->discoveryRunning());
     }
 
     // What turns discovery back on. Each row starts connected by a discovery reply, so the
@@ -185,26 +189,27 @@ private slots:
         }
         makeProgram();
         sendReply("127.0.0.1\n");
-        QTRY_VERIFY(clientForm->IdTCPClient1->isOpen());
-        QVERIFY(!clientForm->discoveryRunning());
+        QTRY_VERIFY(controller()->IdTCPClient1()->isOpen());
+        QVERIFY(!controller()->discoveryRunning());
         MessageCapture messages;
         if (event == QLatin1String("toggle")) {
-            clientForm->CornerButton1Click(nullptr);
+            clientForm()->CornerButton1Click(nullptr);
+            QVERIFY(qd::test::waitForConnectAttempt());
         } else if (event == QLatin1String("failed send")) {
             tapMain(QStringLiteral("a15"));
-            QVERIFY(!clientForm->discoveryRunning());
+            QVERIFY(!controller()->discoveryRunning());
             tapMain(QStringLiteral("a15"));
         } else if (event == QLatin1String("rejected reply")) {
             tapMain(QStringLiteral("a15"));
         } else {
             tapMain(QStringLiteral("con_SpeedButton"));
         }
-        QVERIFY(clientForm->discoveryRunning());
+        QVERIFY(controller()->discoveryRunning());
         // And the next reply connects again where the connection has gone.
-        if (!clientForm->IdTCPClient1->isOpen()) {
+        if (!controller()->IdTCPClient1()->isOpen()) {
             sendReply("127.0.0.1\n");
-            QTRY_VERIFY(clientForm->IdTCPClient1->isOpen());
-            QVERIFY(!clientForm->discoveryRunning());
+            QTRY_VERIFY(controller()->IdTCPClient1()->isOpen());
+            QVERIFY(!controller()->discoveryRunning());
         }
     }
 
@@ -216,7 +221,7 @@ private slots:
         MessageCapture messages;
         makeProgram(port);
         // The program starts and says why discovery cannot run, once, without a box yet.
-        QVERIFY(!clientForm->IdUDPServer1->isActive());
+        QVERIFY(!controller()->IdUDPServer1()->isActive());
         QCOMPARE(log().size(), 1);
         QVERIFY(log().first().contains(QStringLiteral("Could not bind socket")));
         QCOMPARE(messages.count(), 0);
@@ -228,12 +233,13 @@ private slots:
         QCOMPARE(messages.count(), 1);
         QCOMPARE(log().size(), 1);
         // Connecting by hand works meanwhile.
-        clientForm->Edit3->setText(QString::number(m_peer->tcpPort()));
-        clientForm->CornerButton1Click(nullptr);
-        QVERIFY(clientForm->IdTCPClient1->isOpen());
+        clientForm()->Edit3->setText(QString::number(m_peer->tcpPort()));
+        clientForm()->CornerButton1Click(nullptr);
+        QVERIFY(qd::test::waitForConnectAttempt());
+        QVERIFY(controller()->IdTCPClient1()->isOpen());
         // Once the port is free, discovery works again ...
         holder.close();
-        QTRY_VERIFY_WITH_TIMEOUT(clientForm->IdUDPServer1->isActive(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(controller()->IdUDPServer1()->isActive(), 10000);
         // ... so a new failure is a new episode, reported again.
         tapMain(QStringLiteral("con_SpeedButton"));
         QVERIFY(holder.bind(QHostAddress(QHostAddress::AnyIPv4), port));
@@ -246,13 +252,13 @@ private:
     {
         auto settings = qd::test::loopbackSettings(m_probes->localPort(), listenPort);
         m_program = qd::test::startProgram(settings);
-        QVERIFY(MainClient->isActiveWindow());
-        clientForm->Edit3->setText(QString::number(m_peer->tcpPort()));
+        QVERIFY(MainClient()->isActiveWindow());
+        clientForm()->Edit3->setText(QString::number(m_peer->tcpPort()));
     }
     void sendReply(const QByteArray &bytes)
     {
         QUdpSocket server;
-        server.writeDatagram(bytes, QHostAddress(QHostAddress::LocalHost), clientForm->IdUDPServer1->boundPort());
+        server.writeDatagram(bytes, QHostAddress(QHostAddress::LocalHost), controller()->IdUDPServer1()->boundPort());
     }
     void drainProbes()
     {
@@ -272,10 +278,10 @@ private:
         }
         return false;
     }
-    void tapMain(const QString &control) { qd::test::tapCentre(MainClient, MainClient->controlRect(control)); }
+    void tapMain(const QString &control) { qd::test::tapCentre(MainClient(), MainClient()->controlRect(control)); }
     QStringList log() const
     {
-        const QString text = clientForm->Memo1->toPlainText();
+        const QString text = clientForm()->Memo1->toPlainText();
         return text.isEmpty() ? QStringList{} : text.split(QLatin1Char('\n'));
     }
 

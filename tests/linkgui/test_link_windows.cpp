@@ -4,6 +4,7 @@
 
 #include <guiharness.h>
 #include <peerprocess.h>
+#include <silentlistener.h>
 
 #include <QD_client.h>
 #include <Unit1.h>
@@ -15,11 +16,16 @@
 
 #include <link/lineconnection.h>
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
+#include <link/linkcontroller.h>
+
+using namespace qd::test::running;
 
 using qd::palette::WindowSet;
 using qd::test::MessageCapture;
@@ -32,7 +38,7 @@ private slots:
     void init()
     {
         m_program = qd::test::startProgram();
-        QVERIFY(MainClient->isActiveWindow());
+        QVERIFY(MainClient()->isActiveWindow());
     }
     void cleanup()
     {
@@ -44,22 +50,22 @@ private slots:
     {
         startPeer();
         MessageCapture messages;
-        clientForm->Timer1->stop();
+        controller()->Timer1()->stop();
         toggle();
-        QVERIFY(clientForm->IdTCPClient1->isOpen());
+        QVERIFY(controller()->IdTCPClient1()->isOpen());
         QCOMPARE(log(), QStringList{qd::test::kConnectedLine});
-        QVERIFY(MainClient->indicatorConnected());
+        QVERIFY(MainClient()->indicatorConnected());
         // A connect by hand leaves the discovery timer as it was.
-        QVERIFY(!clientForm->discoveryRunning());
+        QVERIFY(!controller()->discoveryRunning());
 
         toggle();
-        QVERIFY(!clientForm->IdTCPClient1->isOpen());
+        QVERIFY(!controller()->IdTCPClient1()->isOpen());
         QCOMPARE(log(), (QStringList{qd::test::kConnectedLine, qd::test::kDisconnectedLine}));
-        QVERIFY(!MainClient->indicatorConnected());
-        QVERIFY(clientForm->discoveryRunning());
+        QVERIFY(!MainClient()->indicatorConnected());
+        QVERIFY(controller()->discoveryRunning());
 
         toggle();
-        QVERIFY(clientForm->IdTCPClient1->isOpen());
+        QVERIFY(controller()->IdTCPClient1()->isOpen());
         QCOMPARE(log(), (QStringList{qd::test::kConnectedLine, qd::test::kDisconnectedLine, qd::test::kConnectedLine}));
         QCOMPARE(messages.count(), 0);
     }
@@ -100,13 +106,13 @@ private slots:
         if (port == QLatin1String("<closed>"))
             port = QString::number(closedTcpPort());
         MessageCapture messages;
-        clientForm->Edit2->setText(host);
-        clientForm->Edit3->setText(port);
+        clientForm()->Edit2->setText(host);
+        clientForm()->Edit3->setText(port);
         showSettingsAndTap(QStringLiteral("CornerButton1"));
         QCOMPARE(messages.texts(), QStringList{shown});
-        QVERIFY(!clientForm->IdTCPClient1->isOpen());
+        QVERIFY(!controller()->IdTCPClient1()->isOpen());
         QVERIFY(log().isEmpty());
-        QVERIFY(!MainClient->indicatorConnected());
+        QVERIFY(!MainClient()->indicatorConnected());
     }
 
     // Which reply lines the main window's send accepts. The peer answers every line with the
@@ -130,23 +136,23 @@ private slots:
         QFETCH(bool, accepted);
         startPeer(peerArgs);
         connectByHand();
-        clientForm->Timer1->stop();
+        controller()->Timer1()->stop();
         MessageCapture messages;
         tapMain(QStringLiteral("a15"));
         QVERIFY(m_peer->waitForWords(1));
         QCOMPARE(m_peer->receivedWords(), QStringList{QStringLiteral("a15")});
-        QCOMPARE(clientForm->Label1->text(), QStringLiteral("x"));
+        QCOMPARE(clientForm()->Label1->text(), QStringLiteral("x"));
         if (accepted) {
             QCOMPARE(messages.count(), 0);
-            QVERIFY(clientForm->IdTCPClient1->isOpen());
-            QVERIFY(MainClient->indicatorConnected());
-            QVERIFY(!clientForm->discoveryRunning());
+            QVERIFY(controller()->IdTCPClient1()->isOpen());
+            QVERIFY(MainClient()->indicatorConnected());
+            QVERIFY(!controller()->discoveryRunning());
             QCOMPARE(log(), QStringList{qd::test::kConnectedLine});
         } else {
             QCOMPARE(messages.texts(), QStringList{qd::test::kSideSendFailure});
-            QVERIFY(!clientForm->IdTCPClient1->isOpen());
-            QVERIFY(!MainClient->indicatorConnected());
-            QVERIFY(clientForm->discoveryRunning());
+            QVERIFY(!controller()->IdTCPClient1()->isOpen());
+            QVERIFY(!MainClient()->indicatorConnected());
+            QVERIFY(controller()->discoveryRunning());
             QCOMPARE(log(), (QStringList{qd::test::kConnectedLine, qd::test::kDisconnectedLine}));
         }
     }
@@ -155,34 +161,34 @@ private slots:
     {
         startPeer(rejectWith(QString(16385, QLatin1Char('o'))));
         connectByHand();
-        clientForm->Timer1->stop();
+        controller()->Timer1()->stop();
         MessageCapture messages;
         tapMain(QStringLiteral("a15"));
         QCOMPARE(messages.texts(), QStringList{qd::test::kMainSendFailure});
-        QVERIFY(!MainClient->indicatorConnected());
-        QVERIFY(clientForm->discoveryRunning());
-        QCOMPARE(clientForm->Label1->text(), QStringLiteral("ok"));
+        QVERIFY(!MainClient()->indicatorConnected());
+        QVERIFY(controller()->discoveryRunning());
+        QCOMPARE(clientForm()->Label1->text(), QStringLiteral("ok"));
     }
 
     void closeByServerFoundByTheNextMainTap()
     {
         startPeer({QStringLiteral("--mode"), QStringLiteral("close-after"), QStringLiteral("1")});
         connectByHand();
-        clientForm->Timer1->stop();
+        controller()->Timer1()->stop();
         MessageCapture messages;
         tapMain(QStringLiteral("a15"));
         QCOMPARE(messages.count(), 0);
         // The client does not watch the connection: it still counts itself connected.
-        QVERIFY(MainClient->indicatorConnected());
+        QVERIFY(MainClient()->indicatorConnected());
         tapMain(QStringLiteral("a16"));
         QCOMPARE(messages.texts(), QStringList{qd::test::kMainSendFailure});
-        QVERIFY(!clientForm->IdTCPClient1->isOpen());
-        QVERIFY(!MainClient->indicatorConnected());
-        QVERIFY(clientForm->discoveryRunning());
+        QVERIFY(!controller()->IdTCPClient1()->isOpen());
+        QVERIFY(!MainClient()->indicatorConnected());
+        QVERIFY(controller()->discoveryRunning());
         QCOMPARE(log(), QStringList{qd::test::kConnectedLine});
         // With nothing left unread, the toggle finds the connection closed and connects anew.
         toggle();
-        QVERIFY(clientForm->IdTCPClient1->isOpen());
+        QVERIFY(controller()->IdTCPClient1()->isOpen());
         QCOMPARE(log(), (QStringList{qd::test::kConnectedLine, qd::test::kConnectedLine}));
     }
 
@@ -196,12 +202,12 @@ private slots:
         QTest::qWait(200);
         // The first write after the close may still be taken by the socket; a later one fails.
         for (int i = 0; i < 5 && messages.count() == 0; ++i) {
-            FormMartyries->kataxorisi(namedObject(QStringLiteral("ark1")));
+            FormMartyries()->kataxorisi(namedObject(QStringLiteral("ark1")));
             QTest::qWait(50);
         }
         QCOMPARE(messages.texts(), QStringList{qd::test::kSideSendFailure});
         // A side failure changes nothing else.
-        QVERIFY(MainClient->indicatorConnected());
+        QVERIFY(MainClient()->indicatorConnected());
         QCOMPARE(log(), QStringList{qd::test::kConnectedLine});
     }
 
@@ -210,8 +216,8 @@ private slots:
         startPeer();
         connectByHand();
         MessageCapture messages;
-        FormDiafora->kataxorisi(namedObject(QStringLiteral("par4")));
-        FormMartyries->kataxorisi(namedObject(QStringLiteral("mh9")));
+        FormDiafora()->kataxorisi(namedObject(QStringLiteral("par4")));
+        FormMartyries()->kataxorisi(namedObject(QStringLiteral("mh9")));
         QVERIFY(m_peer->waitForWords(2));
         tapMain(QStringLiteral("a15"));
         QVERIFY(m_peer->waitForWords(3));
@@ -237,20 +243,52 @@ private slots:
         QFETCH(QString, send);
         QFETCH(QString, message);
         QFETCH(bool, restartsDiscovery);
-        clientForm->Timer1->stop();
-        MainClient->switchToConnected(); // so that a switch to searching shows
+        controller()->Timer1()->stop();
+        MainClient()->switchToConnected(); // so that a switch to searching shows
         MessageCapture messages;
         if (send == QLatin1String("main"))
-            MainClient->kataxorisi(namedObject(QStringLiteral("a15")));
+            MainClient()->kataxorisi(namedObject(QStringLiteral("a15")));
         else if (send == QLatin1String("martyries"))
-            FormMartyries->kataxorisi(namedObject(QStringLiteral("ark1")));
+            FormMartyries()->kataxorisi(namedObject(QStringLiteral("ark1")));
         else if (send == QLatin1String("diafora"))
-            FormDiafora->kataxorisi(namedObject(QStringLiteral("en1")));
+            FormDiafora()->kataxorisi(namedObject(QStringLiteral("en1")));
         else
-            moveform->SpeedButton25Click(namedObject(QStringLiteral("SpeedButton7")));
+            moveform()->SpeedButton25Click(namedObject(QStringLiteral("SpeedButton7")));
         QCOMPARE(messages.texts(), QStringList{message});
-        QCOMPARE(clientForm->discoveryRunning(), restartsDiscovery);
-        QCOMPARE(MainClient->indicatorConnected(), !restartsDiscovery);
+        QCOMPARE(controller()->discoveryRunning(), restartsDiscovery);
+        QCOMPARE(MainClient()->indicatorConnected(), !restartsDiscovery);
+    }
+
+    // The toggle's connect to a host that does not answer: the toggle is greyed under the busy
+    // pointer while it runs, the windows take taps meanwhile, and the time-out reaches the
+    // error report.
+    void toggleIsGreyedWhileItsConnectRuns()
+    {
+        qd::test::SilentListener silent;
+        QVERIFY(silent.start());
+        MessageCapture messages;
+        clientForm()->Edit2->setText(QStringLiteral("127.0.0.1"));
+        clientForm()->Edit3->setText(QString::number(silent.port()));
+        const QRectF toggleRect = clientForm()->controlRect(QStringLiteral("CornerButton1"));
+        WindowSet::instance().show(clientForm());
+        qd::test::tapCentre(clientForm(), toggleRect);
+        QVERIFY(!clientForm()->CornerButton1->isEnabled());
+        QCOMPARE(clientForm()->cursor().shape(), Qt::BusyCursor);
+        // A tap on the greyed toggle starts nothing more.
+        qd::test::tapCentre(clientForm(), toggleRect);
+        QVERIFY(controller()->connectBusy());
+        WindowSet::instance().close(clientForm());
+        QTRY_VERIFY(MainClient()->isActiveWindow());
+        // Meanwhile a key behaves as without a connection.
+        tapMain(QStringLiteral("a15"));
+        QCOMPARE(messages.texts(), QStringList{qd::test::kMainSendFailure});
+
+        QTRY_VERIFY_WITH_TIMEOUT(clientForm()->CornerButton1->isEnabled(), 15000);
+        QCOMPARE(messages.texts(), (QStringList{qd::test::kMainSendFailure,
+                                                QStringLiteral("Socket Error # 110\nConnection timed out.")}));
+        QCOMPARE(clientForm()->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(!controller()->IdTCPClient1()->isOpen());
+        QVERIFY(log().isEmpty());
     }
 
     void arrangeWindowSendsMoveClient()
@@ -259,16 +297,16 @@ private slots:
         connectByHand();
         MessageCapture messages;
         tapMain(QStringLiteral("SpeedButton2"));
-        QVERIFY(moveform->isVisible());
+        QVERIFY(moveform()->isVisible());
         QVERIFY(m_peer->waitForWords(1));
         QCOMPARE(pendingLines(), 0); // the opening send read its reply
-        qd::test::tapCentre(moveform, moveform->controlRect(QStringLiteral("SpeedButton7")));
-        qd::test::tapCentre(moveform, moveform->controlRect(QStringLiteral("Button1")));
-        QVERIFY(!moveform->isVisible());
+        qd::test::tapCentre(moveform(), moveform()->controlRect(QStringLiteral("SpeedButton7")));
+        qd::test::tapCentre(moveform(), moveform()->controlRect(QStringLiteral("Button1")));
+        QVERIFY(!moveform()->isVisible());
         QVERIFY(m_peer->waitForWords(3));
         QTRY_COMPARE(pendingLines(), 1); // the closing send reads none
         tapMain(QStringLiteral("SpeedButton2"));
-        moveform->close(); // as the window system would close it
+        moveform()->close(); // as the window system would close it
         QVERIFY(m_peer->waitForWords(5));
         QCOMPARE(m_peer->receivedWords(), (QStringList{QStringLiteral("move_client"), QStringLiteral("SpeedButton7"),
                                                        QStringLiteral("move_client"), QStringLiteral("move_client"),
@@ -280,10 +318,10 @@ private slots:
     {
         MessageCapture messages;
         tapMain(QStringLiteral("SpeedButton2"));
-        QVERIFY(moveform->isVisible());
+        QVERIFY(moveform()->isVisible());
         QCOMPARE(messages.texts(), QStringList{qd::test::kMainSendFailure});
-        qd::test::tapCentre(moveform, moveform->controlRect(QStringLiteral("Button1")));
-        QVERIFY(!moveform->isVisible());
+        qd::test::tapCentre(moveform(), moveform()->controlRect(QStringLiteral("Button1")));
+        QVERIFY(!moveform()->isVisible());
         QCOMPARE(messages.texts(), (QStringList{qd::test::kMainSendFailure, qd::test::kSideSendFailure}));
     }
 
@@ -313,32 +351,33 @@ private:
     void connectByHand()
     {
         toggle();
-        QVERIFY(clientForm->IdTCPClient1->isOpen());
+        QVERIFY(controller()->IdTCPClient1()->isOpen());
     }
     void toggle()
     {
         if (m_peer) {
-            clientForm->Edit2->setText(QStringLiteral("127.0.0.1"));
-            clientForm->Edit3->setText(QString::number(m_peer->tcpPort()));
+            clientForm()->Edit2->setText(QStringLiteral("127.0.0.1"));
+            clientForm()->Edit3->setText(QString::number(m_peer->tcpPort()));
         }
         showSettingsAndTap(QStringLiteral("CornerButton1"));
     }
     void showSettingsAndTap(const QString &control)
     {
-        WindowSet::instance().show(clientForm);
-        qd::test::tapCentre(clientForm, clientForm->controlRect(control));
-        WindowSet::instance().close(clientForm);
+        WindowSet::instance().show(clientForm());
+        qd::test::tapCentre(clientForm(), clientForm()->controlRect(control));
+        QVERIFY(qd::test::waitForConnectAttempt());
+        WindowSet::instance().close(clientForm());
     }
-    void tapMain(const QString &control) { qd::test::tapCentre(MainClient, MainClient->controlRect(control)); }
+    void tapMain(const QString &control) { qd::test::tapCentre(MainClient(), MainClient()->controlRect(control)); }
     QStringList log() const
     {
-        const QString text = clientForm->Memo1->toPlainText();
+        const QString text = clientForm()->Memo1->toPlainText();
         return text.isEmpty() ? QStringList{} : text.split(QLatin1Char('\n'));
     }
     int pendingLines() const
     {
-        clientForm->IdTCPClient1->connectedTest();
-        return int(clientForm->IdTCPClient1->pendingBytes().count('\n'));
+        controller()->IdTCPClient1()->connectedTest();
+        return int(controller()->IdTCPClient1()->pendingBytes().count('\n'));
     }
     QObject *namedObject(const QString &name)
     {

@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+using namespace qd::test::running;
+
 namespace tables = qd::test::mainwindow;
 
 namespace {
@@ -60,10 +62,11 @@ private slots:
     {
         QVERIFY2(m_peer.start({QStringLiteral("--no-discovery")}), qPrintable(m_peer.errorString()));
         m_program = qd::test::startProgram();
-        QVERIFY(MainClient->isActiveWindow());
-        clientForm->Edit3->setText(QString::number(m_peer.tcpPort()));
-        clientForm->CornerButton1Click(nullptr);
-        QVERIFY(MainClient->indicatorConnected());
+        QVERIFY(MainClient()->isActiveWindow());
+        clientForm()->Edit3->setText(QString::number(m_peer.tcpPort()));
+        clientForm()->CornerButton1Click(nullptr);
+        QVERIFY(qd::test::waitForConnectAttempt());
+        QVERIFY(MainClient()->indicatorConnected());
     }
     void cleanupTestCase() { m_program.reset(); }
 
@@ -83,17 +86,17 @@ private slots:
         QFETCH(int, index);
         const tables::ExpectedKey &key = tables::kExpectedMainKeys[index];
         const QString panel = str(key.panelName());
-        if (panel != QLatin1String("Panel1") && !MainClient->control(panel)->isVisible()) {
-            qd::test::tap(MainClient, toggleCentre(toggleOf(key.panelName())));
-            QVERIFY2(MainClient->control(panel)->isVisible(), "the page toggle did not show the key's page");
+        if (panel != QLatin1String("Panel1") && !MainClient()->control(panel)->isVisible()) {
+            qd::test::tap(MainClient(), toggleCentre(toggleOf(key.panelName())));
+            QVERIFY2(MainClient()->control(panel)->isVisible(), "the page toggle did not show the key's page");
         }
         qd::test::MessageCapture messages;
         const int before = int(m_peer.receivedWords().size());
-        qd::test::tap(MainClient, keyCentre(key));
+        qd::test::tap(MainClient(), keyCentre(key));
         QVERIFY(m_peer.waitForWords(before + 1));
         QCOMPARE(m_peer.receivedWords().mid(before), QStringList{str(key.word)});
         QCOMPARE(messages.count(), 0);
-        QVERIFY(MainClient->indicatorConnected());
+        QVERIFY(MainClient()->indicatorConnected());
     }
 
 private:

@@ -12,7 +12,11 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
+#include <link/linkcontroller.h>
+
+using namespace qd::test::running;
 
 using qd::test::MessageCapture;
 
@@ -36,7 +40,7 @@ private slots:
     void init()
     {
         m_program = qd::test::startProgram();
-        QVERIFY(MainClient->isActiveWindow());
+        QVERIFY(MainClient()->isActiveWindow());
     }
     void cleanup() { m_program.reset(); }
 
@@ -52,9 +56,9 @@ private slots:
                                  QStringLiteral("PanelIson2"),     QStringLiteral("PanelxronikiAgogi2"),
                                  QStringLiteral("PanelPoiotitas2")};
         for (const QString &name : visible)
-            QVERIFY2(MainClient->control(name)->isVisible(), qPrintable(name));
+            QVERIFY2(MainClient()->control(name)->isVisible(), qPrintable(name));
         for (const QString &name : hidden)
-            QVERIFY2(!MainClient->control(name)->isVisible(), qPrintable(name));
+            QVERIFY2(!MainClient()->control(name)->isVisible(), qPrintable(name));
         QVERIFY(!checkBox()->isChecked());
         QCOMPARE(checkBox()->text(), QStringLiteral("Κάτω"));
     }
@@ -76,7 +80,7 @@ private slots:
         QFETCH(QString, toggle);
         QFETCH(int, pair);
         MessageCapture messages;
-        PagePair &p = MainClient->pair(TMainClient::Pair(pair));
+        PagePair &p = MainClient()->pair(TMainClient::Pair(pair));
         const auto before = pageStates();
         tap(toggle);
         QVERIFY(!p.first->isVisible() && p.second->isVisible());
@@ -86,7 +90,7 @@ private slots:
         tap(toggle);
         QCOMPARE(pageStates(), before);
         QCOMPARE(messages.count(), 0);
-        QCOMPARE(clientForm->Label1->text(), QStringLiteral("ok"));
+        QCOMPARE(clientForm()->Label1->text(), QStringLiteral("ok"));
     }
 
     // One row per handler family: before the tap every pair shows its second page except the
@@ -117,9 +121,9 @@ private slots:
         QFETCH(QChar, keyPage);
         QFETCH(QString, expected);
         for (TMainClient::Pair p : kPairs)
-            MainClient->pair(p).showSecond();
+            MainClient()->pair(p).showSecond();
         if (keyPage == QLatin1Char('F'))
-            MainClient->pair(TMainClient::Pair(keyPair)).showFirst();
+            MainClient()->pair(TMainClient::Pair(keyPair)).showFirst();
         const QString before = pageStates();
 
         MessageCapture messages;
@@ -134,22 +138,22 @@ private slots:
                                                       .arg(after[i])
                                                       .arg(want)));
         }
-        QVERIFY(!MainClient->indicatorConnected());
-        QVERIFY(clientForm->discoveryRunning());
+        QVERIFY(!MainClient()->indicatorConnected());
+        QVERIFY(controller()->discoveryRunning());
     }
 
     void modalSignatureSequence()
     {
         MessageCapture messages;
         tap(QStringLiteral("m3"));
-        QVERIFY(MainClient->control(QStringLiteral("PanelMartyries2"))->isVisible());
-        QVERIFY(MainClient->control(QStringLiteral("PanelxronikiAgogi2"))->isVisible());
+        QVERIFY(MainClient()->control(QStringLiteral("PanelMartyries2"))->isVisible());
+        QVERIFY(MainClient()->control(QStringLiteral("PanelxronikiAgogi2"))->isVisible());
         tap(QStringLiteral("o2"));
-        QVERIFY(MainClient->control(QStringLiteral("PanelMartyries1"))->isVisible());
-        QVERIFY(MainClient->control(QStringLiteral("PanelxronikiAgogi2"))->isVisible());
+        QVERIFY(MainClient()->control(QStringLiteral("PanelMartyries1"))->isVisible());
+        QVERIFY(MainClient()->control(QStringLiteral("PanelxronikiAgogi2"))->isVisible());
         tap(QStringLiteral("a15"));
-        QVERIFY(MainClient->control(QStringLiteral("PanelxronikiAgogi1"))->isVisible());
-        QVERIFY(MainClient->control(QStringLiteral("PanelMartyries1"))->isVisible());
+        QVERIFY(MainClient()->control(QStringLiteral("PanelxronikiAgogi1"))->isVisible());
+        QVERIFY(MainClient()->control(QStringLiteral("PanelMartyries1"))->isVisible());
     }
 
     void checkBoxRules_data()
@@ -174,9 +178,9 @@ private slots:
         tap(QStringLiteral("CheckBox1"));
         QVERIFY(checkBox()->isChecked());
         if (onSecondMartyriesPage)
-            MainClient->pair(TMainClient::Martyries).showSecond();
+            MainClient()->pair(TMainClient::Martyries).showSecond();
         if (key.startsWith(QLatin1String("ft")))
-            MainClient->pair(TMainClient::Gorgo).showSecond();
+            MainClient()->pair(TMainClient::Gorgo).showSecond();
         messages.clear();
         tap(key);
         QCOMPARE(messages.count(), 1);
@@ -186,10 +190,10 @@ private slots:
     void checkBoxTapFlipsAndResets()
     {
         MessageCapture messages;
-        MainClient->pair(TMainClient::XronikiAgogi).showSecond();
+        MainClient()->pair(TMainClient::XronikiAgogi).showSecond();
         tap(QStringLiteral("CheckBox1"));
         QVERIFY(checkBox()->isChecked());
-        QVERIFY(MainClient->control(QStringLiteral("PanelxronikiAgogi1"))->isVisible());
+        QVERIFY(MainClient()->control(QStringLiteral("PanelxronikiAgogi1"))->isVisible());
         QCOMPARE(messages.count(), 1);
         tap(QStringLiteral("CheckBox1"));
         QVERIFY(!checkBox()->isChecked());
@@ -200,29 +204,29 @@ private slots:
         MessageCapture messages;
         tap(QStringLiteral("enallagifthores"));
         tap(QStringLiteral("ft3"));
-        QVERIFY(MainClient->control(QStringLiteral("Panelfthores"))->isVisible());
+        QVERIFY(MainClient()->control(QStringLiteral("Panelfthores"))->isVisible());
         tap(QStringLiteral("ft12"));
-        QVERIFY(MainClient->control(QStringLiteral("Panelfthores"))->isVisible());
+        QVERIFY(MainClient()->control(QStringLiteral("Panelfthores"))->isVisible());
         tap(QStringLiteral("a15"));
-        QVERIFY(MainClient->control(QStringLiteral("Panelgorgo"))->isVisible());
-        QVERIFY(!MainClient->control(QStringLiteral("Panelfthores"))->isVisible());
+        QVERIFY(MainClient()->control(QStringLiteral("Panelgorgo"))->isVisible());
+        QVERIFY(!MainClient()->control(QStringLiteral("Panelfthores"))->isVisible());
     }
 
     void tapBetweenKeysDoesNothing()
     {
         MessageCapture messages;
         // Between c3 (x 56..97) and c2 (x 100..141) of PanelKatavasi1, in the picture.
-        const QSizeF s = MainClient->rootScale();
-        qd::test::tap(MainClient, QPointF((98.5 * 1.65) * s.width(), (410 + 60 * 1.65) * s.height()));
+        const QSizeF s = MainClient()->rootScale();
+        qd::test::tap(MainClient(), QPointF((98.5 * 1.65) * s.width(), (410 + 60 * 1.65) * s.height()));
         QCOMPARE(messages.count(), 0);
     }
 
     void pressOnAKeyReleasedElsewhereSendsNothing()
     {
         MessageCapture messages;
-        QWindow *window = MainClient->windowHandle();
-        const QPoint key = MainClient->controlRect(QStringLiteral("a15")).center().toPoint();
-        const QPoint away = MainClient->controlRect(QStringLiteral("a1")).center().toPoint();
+        QWindow *window = MainClient()->windowHandle();
+        const QPoint key = MainClient()->controlRect(QStringLiteral("a15")).center().toPoint();
+        const QPoint away = MainClient()->controlRect(QStringLiteral("a1")).center().toPoint();
         QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, key);
         QTest::mouseMove(window, away);
         QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, away);
@@ -237,21 +241,21 @@ private slots:
         // A touch screen delivers touch points, not mouse events; a key must take them too.
         QPointingDevice *screen = QTest::createTouchDevice(QInputDevice::DeviceType::TouchScreen);
         MessageCapture messages;
-        const QPoint p = MainClient->controlRect(QStringLiteral("enallagianavasi")).center().toPoint();
-        QTest::touchEvent(MainClient->windowHandle(), screen).press(0, p);
-        QTest::touchEvent(MainClient->windowHandle(), screen).release(0, p);
-        QTRY_VERIFY(MainClient->control(QStringLiteral("Panelanavasi2"))->isVisible());
-        const QPoint key = MainClient->controlRect(QStringLiteral("b7")).center().toPoint();
-        QTest::touchEvent(MainClient->windowHandle(), screen).press(0, key);
-        QTest::touchEvent(MainClient->windowHandle(), screen).release(0, key);
+        const QPoint p = MainClient()->controlRect(QStringLiteral("enallagianavasi")).center().toPoint();
+        QTest::touchEvent(MainClient()->windowHandle(), screen).press(0, p);
+        QTest::touchEvent(MainClient()->windowHandle(), screen).release(0, p);
+        QTRY_VERIFY(MainClient()->control(QStringLiteral("Panelanavasi2"))->isVisible());
+        const QPoint key = MainClient()->controlRect(QStringLiteral("b7")).center().toPoint();
+        QTest::touchEvent(MainClient()->windowHandle(), screen).press(0, key);
+        QTest::touchEvent(MainClient()->windowHandle(), screen).release(0, key);
         QTRY_COMPARE(messages.count(), 1);
-        QVERIFY(MainClient->control(QStringLiteral("Panelanavasi1"))->isVisible());
+        QVERIFY(MainClient()->control(QStringLiteral("Panelanavasi1"))->isVisible());
         // The grey disc of a touched key goes once the finger is lifted.
-        auto *a15 = MainClient->control<qd::palette::PaletteButton>(QStringLiteral("a15"));
-        const QPoint a = MainClient->controlRect(QStringLiteral("a15")).center().toPoint();
-        QTest::touchEvent(MainClient->windowHandle(), screen).press(0, a);
+        auto *a15 = MainClient()->control<qd::palette::PaletteButton>(QStringLiteral("a15"));
+        const QPoint a = MainClient()->controlRect(QStringLiteral("a15")).center().toPoint();
+        QTest::touchEvent(MainClient()->windowHandle(), screen).press(0, a);
         QTRY_VERIFY(a15->hoverProgress() > 0); // greyed while the finger is down
-        QTest::touchEvent(MainClient->windowHandle(), screen).release(0, a);
+        QTest::touchEvent(MainClient()->windowHandle(), screen).release(0, a);
         QTRY_COMPARE(messages.count(), 2);
         QTRY_COMPARE(a15->hoverProgress(), 0.0);
     }
@@ -260,26 +264,26 @@ private slots:
     {
         if (qd::test::screenSize() != QSize(1920, 1080))
             QSKIP("laid out for 1920 x 1080 only");
-        const QRectF r = MainClient->controlRect(QStringLiteral("c3"));
+        const QRectF r = MainClient()->controlRect(QStringLiteral("c3"));
         QVERIFY(qAbs(r.left() - 173.25) < 0.005);
         QVERIFY(qAbs(r.right() - 300.09) < 0.005);
         QVERIFY(qAbs(r.top() - 674.4) < 0.005);
         QVERIFY(qAbs(r.bottom() - 775.875) < 0.005);
         // The edges of the tap area: just inside sends, just outside does not.
         MessageCapture messages;
-        qd::test::tap(MainClient, QPointF(174, 676));
-        qd::test::tap(MainClient, QPointF(299, 774));
+        qd::test::tap(MainClient(), QPointF(174, 676));
+        qd::test::tap(MainClient(), QPointF(299, 774));
         QCOMPARE(messages.count(), 2);
     }
 
 private:
-    QAbstractButton *checkBox() const { return MainClient->control<QAbstractButton>(QStringLiteral("CheckBox1")); }
-    void tap(const QString &control) { qd::test::tapCentre(MainClient, MainClient->controlRect(control)); }
+    QAbstractButton *checkBox() const { return MainClient()->control<QAbstractButton>(QStringLiteral("CheckBox1")); }
+    void tap(const QString &control) { qd::test::tapCentre(MainClient(), MainClient()->controlRect(control)); }
     QString pageStates() const
     {
         QString s;
         for (TMainClient::Pair p : kPairs)
-            s += MainClient->pair(p).first->isVisible() ? QLatin1Char('F') : QLatin1Char('S');
+            s += MainClient()->pair(p).first->isVisible() ? QLatin1Char('F') : QLatin1Char('S');
         return s;
     }
 

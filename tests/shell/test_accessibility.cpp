@@ -19,6 +19,8 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+using namespace qd::test::running;
+
 using qd::palette::FormWindow;
 using qd::palette::WindowSet;
 
@@ -129,7 +131,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, descriptionMentions);
         QFETCH(int, role);
-        QAccessibleInterface *iface = accessibleOf(MainClient->control(control));
+        QAccessibleInterface *iface = accessibleOf(MainClient()->control(control));
         QVERIFY(iface);
         QCOMPARE(iface->text(QAccessible::Name), name);
         QCOMPARE(int(iface->role()), role);
@@ -218,16 +220,16 @@ private slots:
     // reports opens the settings window; "Back" found the same way closes it again.
     void namesLeadToTheirControls()
     {
-        QAccessibleInterface *settings = findByName(accessibleOf(MainClient), QStringLiteral("Settings"));
+        QAccessibleInterface *settings = findByName(accessibleOf(MainClient()), QStringLiteral("Settings"));
         QVERIFY(settings);
-        qd::test::tap(MainClient, MainClient->mapFromGlobal(settings->rect().center()));
-        QTRY_VERIFY(clientForm->isActiveWindow());
+        qd::test::tap(MainClient(), MainClient()->mapFromGlobal(settings->rect().center()));
+        QTRY_VERIFY(clientForm()->isActiveWindow());
 
-        QAccessibleInterface *back = findByName(accessibleOf(clientForm), QStringLiteral("Back"));
+        QAccessibleInterface *back = findByName(accessibleOf(clientForm()), QStringLiteral("Back"));
         QVERIFY(back);
-        qd::test::tap(clientForm, clientForm->mapFromGlobal(back->rect().center()));
-        QTRY_VERIFY(!clientForm->isVisible());
-        QTRY_VERIFY(MainClient->isActiveWindow());
+        qd::test::tap(clientForm(), clientForm()->mapFromGlobal(back->rect().center()));
+        QTRY_VERIFY(!clientForm()->isVisible());
+        QTRY_VERIFY(MainClient()->isActiveWindow());
     }
 
     // A hidden page is not offered: the second page of the fthora signs appears in the tree as
@@ -235,12 +237,12 @@ private slots:
     void hiddenPagesAreInvisibleToTheReader()
     {
         const QString page = QStringLiteral("Fthora signs (modulation), second page");
-        QVERIFY(!findByName(accessibleOf(MainClient), page));
+        QVERIFY(!findByName(accessibleOf(MainClient()), page));
         QAccessibleInterface *toggle =
-            findByName(accessibleOf(MainClient), QStringLiteral("Next page of the fthora signs"));
+            findByName(accessibleOf(MainClient()), QStringLiteral("Next page of the fthora signs"));
         QVERIFY(toggle);
         toggle->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QTRY_VERIFY(findByName(accessibleOf(MainClient), page));
+        QTRY_VERIFY(findByName(accessibleOf(MainClient()), page));
     }
 
     // The task bar and window switcher show the program's icon, in the sizes they ask for.

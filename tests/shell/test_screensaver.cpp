@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace qd::test::running;
+
 using qd::palette::ScreenSaverInhibitor;
 
 namespace {
@@ -211,8 +213,8 @@ private slots:
         {
             auto program = qd::test::startProgram();
             QTRY_COMPARE(m_fake.held.size(), 1);
-            qd::test::tapCentre(MainClient, MainClient->controlRect(QStringLiteral("rythmiseisshow")));
-            QTRY_VERIFY(!MainClient->isActiveWindow());
+            qd::test::tapCentre(MainClient(), MainClient()->controlRect(QStringLiteral("rythmiseisshow")));
+            QTRY_VERIFY(!MainClient()->isActiveWindow());
             QTest::qWait(50);
             QCOMPARE(m_fake.calls, QStringList{QStringLiteral("Inhibit")});
         }

@@ -23,6 +23,10 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <link/linkcontroller.h>
+
+using namespace qd::test::running;
 
 using qd::palette::FormWindow;
 using qd::palette::WindowSet;
@@ -56,7 +60,7 @@ private slots:
     void init()
     {
         m_program = qd::test::startProgram();
-        QVERIFY(MainClient->isActiveWindow());
+        QVERIFY(MainClient()->isActiveWindow());
     }
     void cleanup() { m_program.reset(); }
 
@@ -69,25 +73,25 @@ private slots:
                                 QStringLiteral("moveform")};
         for (int i = 0; i < 5; ++i)
             QCOMPARE(windows[i]->instanceName(), order[i]);
-        QVERIFY(MainClient->isVisible());
-        QVERIFY(MainClient->isFullScreen());
-        QCOMPARE(MainClient->frameGeometry(), MainClient->screen()->geometry());
-        QVERIFY(!clientForm->isVisible());
-        QVERIFY(!FormMartyries->isVisible());
-        QVERIFY(!FormDiafora->isVisible());
-        QVERIFY(!moveform->isVisible());
-        QD_COMPARE_SCALE(MainClient->rootScale(), expectedScale(qd::test::screenSize()));
-        QCOMPARE(MainClient->windowTitle(), QStringLiteral("QD Client V 2.0"));
+        QVERIFY(MainClient()->isVisible());
+        QVERIFY(MainClient()->isFullScreen());
+        QCOMPARE(MainClient()->frameGeometry(), MainClient()->screen()->geometry());
+        QVERIFY(!clientForm()->isVisible());
+        QVERIFY(!FormMartyries()->isVisible());
+        QVERIFY(!FormDiafora()->isVisible());
+        QVERIFY(!moveform()->isVisible());
+        QD_COMPARE_SCALE(MainClient()->rootScale(), expectedScale(qd::test::screenSize()));
+        QCOMPARE(MainClient()->windowTitle(), QStringLiteral("QD Client V 2.0"));
     }
 
     void canvasCoversTheScreen()
     {
-        const QRectF root = MainClient->controlRect(QStringLiteral("Panel1"));
+        const QRectF root = MainClient()->controlRect(QStringLiteral("Panel1"));
         const QSize screen = qd::test::screenSize();
         QVERIFY(qAbs(root.width() - screen.width()) < 0.01);
         QVERIFY(qAbs(root.height() - screen.height()) < 0.01);
         // A key's tap area is its scaled rectangle, nested scales multiplied.
-        const QRectF c3 = MainClient->controlRect(QStringLiteral("c3"));
+        const QRectF c3 = MainClient()->controlRect(QStringLiteral("c3"));
         const QSizeF s = expectedScale(screen);
         QCOMPARE(c3.left(), (0 + 56 * 1.65) * s.width());
         QCOMPARE(c3.top(), (410 + 24 * 1.65) * s.height());
@@ -111,28 +115,28 @@ private slots:
         QFETCH(double, sx);
         QFETCH(double, sy);
         // A window that is not full screen is scaled by its outer size all the same.
-        FormDiafora->resize(outer);
-        FormDiafora->FormActivate();
-        QD_COMPARE_SCALE(FormDiafora->rootScale(), QSizeF(sx, sy));
-        const int layouts = FormDiafora->layoutCount();
-        FormDiafora->FormActivate();
-        QCOMPARE(FormDiafora->layoutCount(), layouts);
+        FormDiafora()->resize(outer);
+        FormDiafora()->FormActivate();
+        QD_COMPARE_SCALE(FormDiafora()->rootScale(), QSizeF(sx, sy));
+        const int layouts = FormDiafora()->layoutCount();
+        FormDiafora()->FormActivate();
+        QCOMPARE(FormDiafora()->layoutCount(), layouts);
     }
 
     void showOnAShownWindowMakesNoSecondWindow()
     {
         const int topLevels = QApplication::topLevelWidgets().size();
-        const int activations = MainClient->activationCount();
-        WindowSet::instance().show(MainClient);
+        const int activations = MainClient()->activationCount();
+        WindowSet::instance().show(MainClient());
         QCOMPARE(QApplication::topLevelWidgets().size(), topLevels);
-        QCOMPARE(MainClient->activationCount(), activations);
+        QCOMPARE(MainClient()->activationCount(), activations);
 
-        WindowSet::instance().show(clientForm);
-        QTRY_VERIFY(clientForm->isActiveWindow());
-        const int settingsActivations = clientForm->activationCount();
-        WindowSet::instance().show(clientForm);
-        QCOMPARE(clientForm->activationCount(), settingsActivations);
-        QVERIFY(clientForm->isFullScreen());
+        WindowSet::instance().show(clientForm());
+        QTRY_VERIFY(clientForm()->isActiveWindow());
+        const int settingsActivations = clientForm()->activationCount();
+        WindowSet::instance().show(clientForm());
+        QCOMPARE(clientForm()->activationCount(), settingsActivations);
+        QVERIFY(clientForm()->isFullScreen());
     }
 
     void navigationAndBackButtons_data()
@@ -155,60 +159,60 @@ private slots:
             if (w->instanceName() == window)
                 side = w;
         QVERIFY(side);
-        qd::test::tapCentre(MainClient, MainClient->controlRect(button));
+        qd::test::tapCentre(MainClient(), MainClient()->controlRect(button));
         QTRY_VERIFY(side->isActiveWindow());
         QVERIFY(side->isFullScreen());
         QCOMPARE(side->frameGeometry(), side->screen()->geometry());
 
-        const int mainActivations = MainClient->activationCount();
+        const int mainActivations = MainClient()->activationCount();
         qd::test::tapCentre(side, side->controlRect(QStringLiteral("Button1")));
         QVERIFY(!side->isVisible());
         QVERIFY(!side->isFullScreen());
-        QTRY_VERIFY(MainClient->isActiveWindow());
-        QVERIFY(MainClient->activationCount() > mainActivations);
-        QCOMPARE(WindowSet::instance().activeWindow(), MainClient);
+        QTRY_VERIFY(MainClient()->isActiveWindow());
+        QVERIFY(MainClient()->activationCount() > mainActivations);
+        QCOMPARE(WindowSet::instance().activeWindow(), MainClient());
     }
 
     void closingASideWindowRescalesTheMainWindow()
     {
-        WindowSet::instance().show(FormMartyries);
-        QTRY_VERIFY(FormMartyries->isActiveWindow());
+        WindowSet::instance().show(FormMartyries());
+        QTRY_VERIFY(FormMartyries()->isActiveWindow());
         // Pretend the main window was laid out for another screen while it was covered:
         // coming back to the front must run its scaling rule again.
-        MainClient->resize(640, 480);
-        MainClient->FormActivate();
-        QVERIFY(MainClient->rootScale() != expectedScale(qd::test::screenSize()) ||
+        MainClient()->resize(640, 480);
+        MainClient()->FormActivate();
+        QVERIFY(MainClient()->rootScale() != expectedScale(qd::test::screenSize()) ||
                 qd::test::screenSize() == QSize(640, 480));
-        MainClient->setGeometry(MainClient->screen()->geometry());
-        const int activations = MainClient->activationCount();
-        qd::test::tapCentre(FormMartyries, FormMartyries->controlRect(QStringLiteral("Button1")));
-        QVERIFY(MainClient->activationCount() > activations);
-        QD_COMPARE_SCALE(MainClient->rootScale(), expectedScale(qd::test::screenSize()));
-        QTRY_VERIFY(MainClient->isActiveWindow());
+        MainClient()->setGeometry(MainClient()->screen()->geometry());
+        const int activations = MainClient()->activationCount();
+        qd::test::tapCentre(FormMartyries(), FormMartyries()->controlRect(QStringLiteral("Button1")));
+        QVERIFY(MainClient()->activationCount() > activations);
+        QD_COMPARE_SCALE(MainClient()->rootScale(), expectedScale(qd::test::screenSize()));
+        QTRY_VERIFY(MainClient()->isActiveWindow());
     }
 
     void hiddenWindowsKeepTheirContents()
     {
-        WindowSet::instance().show(clientForm);
-        clientForm->Edit3->setText(QStringLiteral("6123"));
-        clientForm->Memo1->appendPlainText(QStringLiteral("a line"));
-        WindowSet::instance().close(clientForm);
-        WindowSet::instance().show(clientForm);
-        QCOMPARE(clientForm->Edit3->text(), QStringLiteral("6123"));
-        QVERIFY(clientForm->Memo1->toPlainText().contains(QStringLiteral("a line")));
+        WindowSet::instance().show(clientForm());
+        clientForm()->Edit3->setText(QStringLiteral("6123"));
+        clientForm()->Memo1->appendPlainText(QStringLiteral("a line"));
+        WindowSet::instance().close(clientForm());
+        WindowSet::instance().show(clientForm());
+        QCOMPARE(clientForm()->Edit3->text(), QStringLiteral("6123"));
+        QVERIFY(clientForm()->Memo1->toPlainText().contains(QStringLiteral("a line")));
     }
 
     void closeRequestOfTheMainWindowQuitsAfterStoppingTimers()
     {
-        WindowSet::instance().show(moveform);
-        QVERIFY(clientForm->discoveryRunning());
+        WindowSet::instance().show(moveform());
+        QVERIFY(controller()->discoveryRunning());
         QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
         MessageCapture messages;
         // As the task bar would: a close request from the window system.
-        MainClient->close();
+        MainClient()->close();
         QVERIFY(WindowSet::instance().quitRequested());
-        QVERIFY(!clientForm->discoveryRunning());
-        QVERIFY(MainClient->isVisible());
+        QVERIFY(!controller()->discoveryRunning());
+        QVERIFY(MainClient()->isVisible());
         // The arrange window is destroyed, never closed, so nothing is sent or shown.
         QCOMPARE(messages.count(), 0);
     }
@@ -271,56 +275,57 @@ private slots:
 
     void indicatorStartsSearching()
     {
-        QVERIFY(!MainClient->indicatorConnected());
-        QVERIFY(MainClient->searchingAnimation()->isEnabled());
-        auto *box = MainClient->control<qd::palette::PictureBox>(QStringLiteral("ImageControl1"));
+        QVERIFY(!MainClient()->indicatorConnected());
+        QVERIFY(MainClient()->searchingAnimation()->isEnabled());
+        auto *box = MainClient()->control<qd::palette::PictureBox>(QStringLiteral("ImageControl1"));
         QVERIFY(box);
         QCOMPARE(box->picture().size(), QSize(128, 128));
     }
 
     void indicatorTransitions()
     {
-        auto *box = MainClient->control<qd::palette::PictureBox>(QStringLiteral("ImageControl1"));
-        auto *searching = MainClient->searchingAnimation();
-        auto *connected = MainClient->connectedAnimation();
-        MainClient->switchToConnected();
+        auto *box = MainClient()->control<qd::palette::PictureBox>(QStringLiteral("ImageControl1"));
+        auto *searching = MainClient()->searchingAnimation();
+        auto *connected = MainClient()->connectedAnimation();
+        MainClient()->switchToConnected();
         QCOMPARE(box->picture().size(), QSize(64, 64));
         QTRY_VERIFY(!connected->isRunning());
         const int drawn = connected->drawCount() + searching->drawCount();
         // A switch to the state it is already in changes nothing and draws nothing.
-        MainClient->switchToConnected();
+        MainClient()->switchToConnected();
         QCOMPARE(connected->drawCount() + searching->drawCount(), drawn);
         QVERIFY(!searching->isEnabled());
-        MainClient->switchToSearching();
+        MainClient()->switchToSearching();
         QCOMPARE(box->picture().size(), QSize(128, 128));
         QVERIFY(searching->isEnabled() && !connected->isEnabled());
         QTRY_VERIFY(!searching->isRunning());
         const int again = connected->drawCount() + searching->drawCount();
-        MainClient->switchToSearching();
+        MainClient()->switchToSearching();
         QCOMPARE(connected->drawCount() + searching->drawCount(), again);
     }
 
     void indicatorTapRestartsDiscoveryOnly()
     {
-        clientForm->Timer1->stop();
-        const QImage before = MainClient->control<qd::palette::PictureBox>(QStringLiteral("ImageControl1"))->picture();
-        qd::test::tapCentre(MainClient, MainClient->controlRect(QStringLiteral("con_SpeedButton")));
-        QVERIFY(clientForm->discoveryRunning());
-        QVERIFY(!clientForm->IdUDPServer1->isActive());
-        QCOMPARE(MainClient->control<qd::palette::PictureBox>(QStringLiteral("ImageControl1"))->picture(), before);
+        controller()->Timer1()->stop();
+        const QImage before =
+            MainClient()->control<qd::palette::PictureBox>(QStringLiteral("ImageControl1"))->picture();
+        qd::test::tapCentre(MainClient(), MainClient()->controlRect(QStringLiteral("con_SpeedButton")));
+        QVERIFY(controller()->discoveryRunning());
+        QVERIFY(!controller()->IdUDPServer1()->isActive());
+        QCOMPARE(MainClient()->control<qd::palette::PictureBox>(QStringLiteral("ImageControl1"))->picture(), before);
     }
 
     void hoverGreysAKeyAndSendsNothing()
     {
-        auto *key = MainClient->control<qd::palette::PaletteButton>(QStringLiteral("a15"));
+        auto *key = MainClient()->control<qd::palette::PaletteButton>(QStringLiteral("a15"));
         QVERIFY(key);
-        const QPoint centre = MainClient->controlRect(QStringLiteral("a15")).center().toPoint();
-        const QRgb clear = MainClient->grab().toImage().pixel(centre);
-        qd::test::hoverAt(MainClient, MainClient->controlRect(QStringLiteral("a15")).center());
+        const QPoint centre = MainClient()->controlRect(QStringLiteral("a15")).center().toPoint();
+        const QRgb clear = MainClient()->grab().toImage().pixel(centre);
+        qd::test::hoverAt(MainClient(), MainClient()->controlRect(QStringLiteral("a15")).center());
         QTRY_COMPARE(key->hoverProgress(), 1.0);
         // The grey disc is drawn over the sign.
-        QVERIFY(MainClient->grab().toImage().pixel(centre) != clear);
-        qd::test::hoverAt(MainClient, QPointF(1, MainClient->height() - 2));
+        QVERIFY(MainClient()->grab().toImage().pixel(centre) != clear);
+        qd::test::hoverAt(MainClient(), QPointF(1, MainClient()->height() - 2));
         QTRY_COMPARE(key->hoverProgress(), 0.0);
     }
 
@@ -328,8 +333,8 @@ private slots:
     {
         // Each shown picture is drawn once at its size, by a pool thread or by its own paint,
         // exactly as the book draws it; hidden pages and hidden windows draw nothing.
-        MainClient->repaint();
-        const auto pictures = MainClient->findChildren<qd::palette::PictureWidget *>();
+        MainClient()->repaint();
+        const auto pictures = MainClient()->findChildren<qd::palette::PictureWidget *>();
         QVERIFY(pictures.size() > 10);
         int shown = 0;
         for (auto *picture : pictures) {
@@ -344,10 +349,10 @@ private slots:
             QVERIFY2(painted == drawn, qPrintable(picture->objectName()));
         }
         QVERIFY(shown > 5 && shown < pictures.size());
-        MainClient->repaint();
+        MainClient()->repaint();
         for (auto *picture : pictures)
             QCOMPARE(picture->renderCount(), picture->isVisible() ? 1 : 0);
-        for (auto *picture : FormMartyries->findChildren<qd::palette::PictureWidget *>())
+        for (auto *picture : FormMartyries()->findChildren<qd::palette::PictureWidget *>())
             QCOMPARE(picture->renderCount(), 0);
     }
 

@@ -1,10 +1,16 @@
 #include "guiharness.h"
 
 #include <QD_client.h>
+#include <Unit1.h>
+#include <diafora.h>
+#include <martyries.h>
+#include <taktopoihsi.h>
 
 #include <palette/application.h>
 #include <palette/errorreport.h>
 #include <palette/offscreenscreen.h>
+
+#include <link/linkcontroller.h>
 
 #include <QMessageBox>
 #include <QTest>
@@ -23,6 +29,12 @@ QSize &currentScreen()
 {
     static QSize size(1024, 720);
     return size;
+}
+
+qd::windows::Program *&current()
+{
+    static qd::windows::Program *program = nullptr;
+    return program;
 }
 } // namespace
 
@@ -96,10 +108,55 @@ qd::windows::LinkSettings loopbackSettings(quint16 probePort, quint16 listenPort
 std::unique_ptr<qd::windows::Program> startProgram(const qd::windows::LinkSettings &settings)
 {
     auto program = std::make_unique<qd::windows::Program>(settings);
+    setCurrentProgram(program.get());
     program->start();
-    if (!QTest::qWaitFor([] { return MainClient && MainClient->isActiveWindow(); }, 10000))
+    TMainClient *main = program->MainClient();
+    if (!QTest::qWaitFor([main] { return main->isActiveWindow(); }, 10000))
         qWarning("the main window did not become active");
     return program;
+}
+
+qd::windows::Program *currentProgram()
+{
+    return current();
+}
+
+void setCurrentProgram(qd::windows::Program *program)
+{
+    current() = program;
+}
+
+namespace running {
+TMainClient *MainClient()
+{
+    return current()->MainClient();
+}
+TclientForm *clientForm()
+{
+    return current()->clientForm();
+}
+TFormMartyries *FormMartyries()
+{
+    return current()->FormMartyries();
+}
+TFormDiafora *FormDiafora()
+{
+    return current()->FormDiafora();
+}
+Tmoveform *moveform()
+{
+    return current()->moveform();
+}
+qd::link::LinkController *controller()
+{
+    return current()->link();
+}
+} // namespace running
+
+bool waitForConnectAttempt()
+{
+    qd::link::LinkController *link = current()->link();
+    return QTest::qWaitFor([link] { return !link->connecting(); }, 20000);
 }
 
 quint16 freeUdpPort()

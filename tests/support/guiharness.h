@@ -17,6 +17,15 @@
 
 class QObject;
 class QWidget;
+class TMainClient;
+class TclientForm;
+class TFormMartyries;
+class TFormDiafora;
+class Tmoveform;
+
+namespace qd::link {
+class LinkController;
+}
 
 namespace qd::test {
 
@@ -63,6 +72,24 @@ qd::windows::LinkSettings loopbackSettings(quint16 probePort = 9, quint16 listen
 // Creates the window set of a run and shows the main window, as start-up does; returns once
 // the main window is active (or after a generous time-out, which the caller's checks catch).
 std::unique_ptr<qd::windows::Program> startProgram(const qd::windows::LinkSettings &settings = loopbackSettings());
+
+// The window set the test started last, through startProgram() or setCurrentProgram().
+qd::windows::Program *currentProgram();
+void setCurrentProgram(qd::windows::Program *program);
+
+// That window set's windows and link, by the names the program gives them, for the checks.
+namespace running {
+TMainClient *MainClient();
+TclientForm *clientForm();
+TFormMartyries *FormMartyries();
+TFormDiafora *FormDiafora();
+Tmoveform *moveform();
+qd::link::LinkController *controller();
+} // namespace running
+
+// Waits until the connect attempt under way, if any, has ended; false if it has not after a
+// generous time. Connects never block, so a test that taps the toggle waits here.
+bool waitForConnectAttempt();
 
 // A free TCP or UDP port on loopback at the time of the call.
 quint16 freeUdpPort();
