@@ -33,6 +33,10 @@ private:
     std::unique_ptr<Tmoveform> m_move;
 };
 
+// From now on a termination request of the system (SIGTERM, SIGINT) closes the main window,
+// exactly as its `off` button does. Needs the application object.
+void closeMainWindowOnTerminationRequest();
+
 // Loads the look set and the bundled fonts; once per process, before the first window.
 void loadLookSet();
 

@@ -102,6 +102,19 @@ std::unique_ptr<qd::windows::Program> startProgram(const qd::windows::LinkSettin
     return program;
 }
 
+int runUntilQuit(const std::function<void()> &action, int timeoutMs)
+{
+    QTimer start;
+    start.setSingleShot(true);
+    QObject::connect(&start, &QTimer::timeout, qApp, action);
+    start.start(0);
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, qApp, [] { QCoreApplication::exit(kLoopStillRunning); });
+    watchdog.start(timeoutMs);
+    return QCoreApplication::exec();
+}
+
 quint16 freeUdpPort()
 {
     QUdpSocket socket;
