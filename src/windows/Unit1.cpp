@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include "QD_client.h"
+#include "messages.h"
 
 #include <palette/errorreport.h>
 #include <palette/windowset.h>
@@ -107,6 +108,8 @@ void TclientForm::CornerButton1Click(QObject *)
     }
     IdTCPClient1->setHost(Edit2->text());
     IdTCPClient1->setPort(qd::link::portFromText(Edit3->text()));
+    if (IdTCPClient1->host().isEmpty())
+        throw qd::link::Failure(qd::windows::noHostMessage());
     IdTCPClient1->connectToServer();
 }
 
