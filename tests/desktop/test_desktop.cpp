@@ -233,6 +233,15 @@ private slots:
         QTest::qWait(1500); // the connected animation plays once
         QVERIFY(activeWindowName() == kMainCaption);
         checkLooksAsOffscreen(grabScreen(), QStringLiteral("x-settled"));
+
+        // The window manager takes full screen away (the frame comes back) and gives it back.
+        for (int i = 0; i < 2; ++i) {
+            runTool(QStringLiteral("wmctrl"),
+                    {QStringLiteral("-r"), kMainCaption, QStringLiteral("-b"), QStringLiteral("toggle,fullscreen")});
+            QTest::qWait(300);
+        }
+        QVERIFY(waitForActive(kMainCaption));
+        checkLooksAsOffscreen(firstSteadyFrame(), QStringLiteral("x-fullscreen-again"));
         quitBy(QStringLiteral("SIGTERM"));
     }
 
