@@ -1,7 +1,8 @@
 #pragma once
 
-// The few plain socket calls the link makes itself. Everything here is the operating system's
-// socket interface and nothing else: the POSIX and Winsock differences live in
+// The few plain socket calls the link makes itself, and the program's one other system call, the
+// termination requests, which arrive through a socket pair. Everything here is the operating
+// system's interface and nothing else: the POSIX and Winsock differences live in
 // socket_platform.cpp alone, so a port to another system touches only that file.
 //
 // Errors are returned as the system's own error numbers (errno on POSIX, WSAGetLastError() on
