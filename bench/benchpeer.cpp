@@ -118,14 +118,9 @@ void BenchPeer::run()
                     m_words.append(QString::fromLatin1(line));
                 }
                 switch (mode) {
-                case Mode::Ok:
-                    answer += "ok\n";
-                    break;
-                case Mode::Silent:
-                    break;
-                case Mode::Reject:
-                    answer += "no\n";
-                    break;
+                case Mode::Ok: answer += "ok\n"; break;
+                case Mode::Silent: break;
+                case Mode::Reject: answer += "no\n"; break;
                 case Mode::Close:
                     answer += "ok\n";
                     open = false;

@@ -16,11 +16,11 @@ namespace qd::bench {
 bool setNoDelayOnConnectionTo(quint16 peerPort)
 {
 #ifdef Q_OS_LINUX
-    struct rlimit limit {};
+    rlimit limit{};
     getrlimit(RLIMIT_NOFILE, &limit);
     const int last = int(qMin<rlim_t>(limit.rlim_cur, 4096));
     for (int fd = 0; fd < last; ++fd) {
-        sockaddr_in peer {};
+        sockaddr_in peer{};
         socklen_t length = sizeof peer;
         if (getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) != 0 || peer.sin_family != AF_INET)
             continue;

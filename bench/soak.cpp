@@ -78,10 +78,7 @@ struct Random
 class Flood : public QThread
 {
 public:
-    Flood(quint16 port, int rate, int seconds)
-        : m_port(port), m_rate(rate), m_seconds(seconds)
-    {
-    }
+    Flood(quint16 port, int rate, int seconds) : m_port(port), m_rate(rate), m_seconds(seconds) {}
     std::atomic<qint64> sent{0};
     std::atomic<bool> stop{false};
 
@@ -167,9 +164,11 @@ int main(int argc, char **argv)
     };
     QList<Key> keys;
     for (const char *name : {"a1", "a6", "a7", "a15", "a19", "a17", "a8", "a9"})
-        keys.append({MainClient, QLatin1String(name), MainClient->controlRect(QLatin1String(name)).center().toPoint(), true});
+        keys.append(
+            {MainClient, QLatin1String(name), MainClient->controlRect(QLatin1String(name)).center().toPoint(), true});
     for (const char *name : {"ark1", "ark2", "ark3", "ark4", "ark5", "ark6"})
-        keys.append({FormMartyries, QLatin1String(name), FormMartyries->controlRect(QLatin1String(name)).center().toPoint(), false});
+        keys.append({FormMartyries, QLatin1String(name),
+                     FormMartyries->controlRect(QLatin1String(name)).center().toPoint(), false});
 
     QUdpSocket discovery;
     discovery.bind(QHostAddress::LocalHost, 0);
@@ -230,7 +229,10 @@ int main(int argc, char **argv)
         }
         const QStringList arrived = peer.takeWords();
         if (peer.lineCount() != expectedLines)
-            fail(QStringLiteral("after %1 the peer has %2 lines, expected %3").arg(key.word).arg(peer.lineCount()).arg(expectedLines));
+            fail(QStringLiteral("after %1 the peer has %2 lines, expected %3")
+                     .arg(key.word)
+                     .arg(peer.lineCount())
+                     .arg(expectedLines));
         else if (arrived != (reaches ? QStringList{key.word} : QStringList{}))
             fail(QStringLiteral("the peer got [%1] for a tap on %2").arg(arrived.join(QLatin1Char(',')), key.word));
         const int shown = messages - messagesBefore;
@@ -239,17 +241,22 @@ int main(int argc, char **argv)
         if (key.main) {
             if (shown == 0) {
                 ++accepted;
-            } else if (lastMessage == sideMessage && clientForm->discoveryRunning() && !clientForm->IdTCPClient1->isOpen()) {
+            } else if (lastMessage == sideMessage && clientForm->discoveryRunning() &&
+                       !clientForm->IdTCPClient1->isOpen()) {
                 // Rejected: disconnected and discovery restarted. (The indicator switches only if
                 // the connection was still open; a queued reject can meet one already closed.)
                 ++rejectedSeen;
-            } else if (lastMessage == mainMessage && clientForm->discoveryRunning() && !MainClient->indicatorConnected()) {
+            } else if (lastMessage == mainMessage && clientForm->discoveryRunning() &&
+                       !MainClient->indicatorConnected()) {
                 ++mainFailures;
             } else {
-                fail(QStringLiteral("a main tap showed \"%1\" and left discovery %2, the connection %3, the indicator %4")
-                         .arg(lastMessage, clientForm->discoveryRunning() ? QStringLiteral("on") : QStringLiteral("off"),
+                fail(QStringLiteral(
+                         "a main tap showed \"%1\" and left discovery %2, the connection %3, the indicator %4")
+                         .arg(lastMessage,
+                              clientForm->discoveryRunning() ? QStringLiteral("on") : QStringLiteral("off"),
                               clientForm->IdTCPClient1->isOpen() ? QStringLiteral("open") : QStringLiteral("closed"),
-                              MainClient->indicatorConnected() ? QStringLiteral("connected") : QStringLiteral("searching")));
+                              MainClient->indicatorConnected() ? QStringLiteral("connected")
+                                                               : QStringLiteral("searching")));
             }
         } else if (shown && lastMessage != sideMessage) {
             fail(QStringLiteral("a side tap showed \"%1\"").arg(lastMessage));
@@ -294,15 +301,18 @@ int main(int argc, char **argv)
     const int logLines = clientForm->Memo1->document()->blockCount() - logBefore;
 
     std::printf("mixed run: %d taps in %.1f s (%.0f us per tap)\n", taps, mixedSeconds, mixedSeconds * 1e6 / taps);
-    std::printf("  main taps accepted %d, rejected %d (peer told to reject %d), failed %d; side sends %d, side failures %d\n",
-                accepted, rejectedSeen, rejected, mainFailures, sideSent, sideFailures);
-    std::printf("  time in taps without a message %.1f s, in taps with one %.1f s, in reconnects %.1f s\n", double(quietTapNs) / 1e9,
-                double(messageTapNs) / 1e9, double(reconnectNs) / 1e9);
-    std::printf("  reconnects through discovery %d, lines at the peer %d (expected %lld), log lines added %d\n", reconnects,
-                peer.lineCount(), static_cast<long long>(expectedLines), logLines);
-    std::printf("  resident memory after %d warm-up taps %.2f MiB, at the end %.2f MiB, highest sample %.2f MiB: growth %+.2f MiB%s\n",
+    std::printf(
+        "  main taps accepted %d, rejected %d (peer told to reject %d), failed %d; side sends %d, side failures %d\n",
+        accepted, rejectedSeen, rejected, mainFailures, sideSent, sideFailures);
+    std::printf("  time in taps without a message %.1f s, in taps with one %.1f s, in reconnects %.1f s\n",
+                double(quietTapNs) / 1e9, double(messageTapNs) / 1e9, double(reconnectNs) / 1e9);
+    std::printf("  reconnects through discovery %d, lines at the peer %d (expected %lld), log lines added %d\n",
+                reconnects, peer.lineCount(), static_cast<long long>(expectedLines), logLines);
+    std::printf("  resident memory after %d warm-up taps %.2f MiB, at the end %.2f MiB, highest sample %.2f MiB: "
+                "growth %+.2f MiB%s\n",
                 warmUp, double(rssAfterWarmUp) / 1024, double(rssEnd) / 1024, double(rssMax) / 1024,
-                double(rssMax - rssAfterWarmUp) / 1024, rssMax - rssAfterWarmUp > 2048 ? "  [limit 2 MiB: EXCEEDED]" : "  [limit 2 MiB: kept]");
+                double(rssMax - rssAfterWarmUp) / 1024,
+                rssMax - rssAfterWarmUp > 2048 ? "  [limit 2 MiB: EXCEEDED]" : "  [limit 2 MiB: kept]");
     // The flood: datagrams of every length from 0 to 64 bytes while taps go on. The peer only
     // answers "ok" now, so every tap must be accepted and arrive.
     if (!clientForm->IdTCPClient1->isOpen())
@@ -329,10 +339,11 @@ int main(int argc, char **argv)
     const int floodMessages = messages - messagesBeforeFlood;
     const qint64 floodWords = peer.lineCount() - linesBeforeFlood;
     std::printf("discovery flood: %lld datagrams (lengths 0 to 64) in %.1f s (%.0f per second) during %d taps\n",
-                static_cast<long long>(flood.sent.load()), floodElapsed, double(flood.sent.load()) / floodElapsed, floodTaps);
+                static_cast<long long>(flood.sent.load()), floodElapsed, double(flood.sent.load()) / floodElapsed,
+                floodTaps);
     std::printf("  main taps accepted %d of %d, words that reached the peer %lld, messages %d, connection %s\n",
-                accepted - acceptedBeforeFlood, floodMainTaps,
-                static_cast<long long>(floodWords), floodMessages, clientForm->IdTCPClient1->isOpen() ? "open" : "closed");
+                accepted - acceptedBeforeFlood, floodMainTaps, static_cast<long long>(floodWords), floodMessages,
+                clientForm->IdTCPClient1->isOpen() ? "open" : "closed");
     if (floodMessages != 0 || floodWords != floodTaps || accepted - acceptedBeforeFlood != floodMainTaps)
         fail(QStringLiteral("a tap during the flood was not handled as accepted"));
     const qint64 rssFinal = rssKiB();

@@ -83,12 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (*received != expected) {
         for (qsizetype i = 0; i < expected.size(); ++i) {
             if (received->at(i) != expected.at(i))
-                finding("wrong datagram handed on at", QStringLiteral("%1: got %2 bytes \"%3\", expected %4 bytes \"%5\"")
-                                                          .arg(i)
-                                                          .arg(received->at(i).size())
-                                                          .arg(QString::fromLatin1(received->at(i).toHex()))
-                                                          .arg(expected.at(i).size())
-                                                          .arg(QString::fromLatin1(expected.at(i).toHex())));
+                finding("wrong datagram handed on at",
+                        QStringLiteral("%1: got %2 bytes \"%3\", expected %4 bytes \"%5\"")
+                            .arg(i)
+                            .arg(received->at(i).size())
+                            .arg(QString::fromLatin1(received->at(i).toHex()))
+                            .arg(expected.at(i).size())
+                            .arg(QString::fromLatin1(expected.at(i).toHex())));
         }
     }
     if (!listener->isActive())

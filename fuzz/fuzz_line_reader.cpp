@@ -110,7 +110,8 @@ std::optional<QString> readOnce(LineConnection &reader)
 
 QString show(const std::optional<QString> &event)
 {
-    return event ? QStringLiteral("line \"%1\" (%2 chars)").arg(event->left(40)).arg(event->size()) : QStringLiteral("failure");
+    return event ? QStringLiteral("line \"%1\" (%2 chars)").arg(event->left(40)).arg(event->size())
+                 : QStringLiteral("failure");
 }
 
 } // namespace

@@ -68,7 +68,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption portFile(
         QStringLiteral("port-file"), QStringLiteral("Write \"tcp N\" and \"udp N\" lines to this file once listening."),
         QStringLiteral("PATH"));
-    parser.addOptions({tcpPort, udpPort, listen, hostText, noDiscovery, mode, rejectText, portFile});
+    const QCommandLineOption probeLog(
+        QStringLiteral("probe-log"),
+        QStringLiteral("Append a line for every datagram on the discovery port to this file:\n"
+                       "\"from ADDR:PORT to ADDR bytes HEX\"."),
+        QStringLiteral("PATH"));
+    parser.addOptions({tcpPort, udpPort, listen, hostText, noDiscovery, mode, rejectText, portFile, probeLog});
     parser.addPositionalArgument(QStringLiteral("N"),
                                  QStringLiteral("The number of a close-after, reset-after or delay mode."),
                                  QStringLiteral("[N]"));
@@ -84,6 +89,7 @@ int main(int argc, char *argv[])
     options.discovery = !parser.isSet(noDiscovery);
     options.hostText = parser.value(hostText);
     options.rejectText = parser.value(rejectText);
+    options.probeLog = parser.value(probeLog);
     const QStringList numbers = parser.positionalArguments();
     if (numbers.size() > 1)
         fail(QStringLiteral("too many arguments"));

@@ -3,6 +3,7 @@
 #include "describeword.h"
 #include "link/socket_platform.h"
 
+#include <QFile>
 #include <QNetworkDatagram>
 #include <QPointer>
 #include <QTcpServer>
@@ -91,6 +92,13 @@ bool PeerServer::start(QString *error)
     if (m_options.discovery && !m_udp->bind(m_options.listenAddress, m_options.udpPort)) {
         *error = QStringLiteral("cannot bind udp %1: %2").arg(m_options.udpPort).arg(m_udp->errorString());
         return false;
+    }
+    if (!m_options.probeLog.isEmpty()) {
+        m_probeLog = new QFile(m_options.probeLog, this);
+        if (!m_probeLog->open(QIODevice::WriteOnly | QIODevice::Append)) {
+            *error = QStringLiteral("cannot write %1: %2").arg(m_options.probeLog, m_probeLog->errorString());
+            return false;
+        }
     }
     return true;
 }
@@ -188,6 +196,15 @@ void PeerServer::answerProbes()
 {
     while (m_udp->hasPendingDatagrams()) {
         const QNetworkDatagram datagram = m_udp->receiveDatagram();
+        if (m_probeLog) {
+            // Which network a probe came by shows in the address it was sent to.
+            m_probeLog->write(QStringLiteral("from %1:%2 to %3 bytes %4\n")
+                                  .arg(datagram.senderAddress().toString(), QString::number(datagram.senderPort()),
+                                       datagram.destinationAddress().toString(),
+                                       QString::fromLatin1(datagram.data().toHex()))
+                                  .toLatin1());
+            m_probeLog->flush();
+        }
         if (datagram.data() != "qd")
             continue;
         // The host text and one more byte, which the client drops.

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class QFile;
 class QTcpServer;
 class QTcpSocket;
 class QUdpSocket;
@@ -33,6 +34,9 @@ struct PeerOptions
     ReplyMode mode = ReplyMode::Ok;
     int modeValue = 0; // N of close-after / reset-after, milliseconds of delay
     QString rejectText = QStringLiteral("no");
+    // Where every datagram that reaches the discovery port is written down, one a line;
+    // nowhere when empty.
+    QString probeLog;
 };
 
 // Parses "ok", "empty", "silent", "reject", "close-after N", "reset-after N", "delay MS", where
@@ -64,6 +68,7 @@ private:
     PeerOptions m_options;
     QTcpServer *m_server;
     QUdpSocket *m_udp;
+    QFile *m_probeLog = nullptr;
 };
 
 } // namespace qd::peer

@@ -8,6 +8,9 @@
 //   artpreview --window DESCRIPTION.json FILE.png WxH [--all]   a window's panels and pictures as
 //              laid out on a screen of that size, with each key's disc outlined in red; --all also
 //              draws the panels hidden at start
+//   artpreview --tiles OUTDIR id:WxH ... word:WxH ...   for the sign sheet (tools/gensigndoc.py):
+//              each picture drawn at WxH and cut into OUTDIR/<word>.png, one file per sign tile;
+//              a word that has no picture is drawn alone on white at WxH
 
 #include "art/artbook.h"
 #include "art/signtable.h"
@@ -140,6 +143,74 @@ int windowSheet(const QString &description, const QString &file, const QSize &sc
     return img.save(file) ? 0 : 1;
 }
 
+QSize sizeOf(const QString &wh)
+{
+    return QSize(wh.section(u'x', 0, 0).toInt(), wh.section(u'x', 1).toInt());
+}
+
+// Cuts pictures into one PNG file per sign tile, as they look at that size on the screen.
+int tiles(const QString &dir, const QStringList &requests)
+{
+    const ArtBook &book = ArtBook::instance();
+    QDir().mkpath(dir);
+    for (const QString &request : requests) {
+        const QString id = request.section(u':', 0, 0);
+        const QSize size = sizeOf(request.section(u':', 1));
+        if (size.isEmpty())
+            return 2;
+        const QString file = QDir(dir).filePath(id + QStringLiteral(".png"));
+        if (!book.contains(id)) {
+            // A key without a picture: its sign alone.
+            QImage img(size, QImage::Format_ARGB32_Premultiplied);
+            img.fill(Qt::white);
+            QPainter p(&img);
+            p.setRenderHint(QPainter::Antialiasing);
+            ArtBook::drawShape(p, book.signShape(id), QRectF(QPointF(0, 0), QSizeF(size)), 0, 0.15);
+            p.end();
+            if (!img.save(file))
+                return 1;
+            continue;
+        }
+        QFile f(QStringLiteral(":/art/%1.json").arg(id));
+        if (!f.open(QIODevice::ReadOnly))
+            return 1;
+        const QImage picture = book.render(id, size);
+        const QSize own = book.size(id);
+        const qreal sx = qreal(size.width()) / own.width(), sy = qreal(size.height()) / own.height();
+        const QJsonArray items = QJsonDocument::fromJson(f.readAll()).object().value(u"items").toArray();
+        const auto rectOf = [](const QJsonObject &item) {
+            const QJsonArray r = item.value(u"rect").toArray();
+            return QRectF(r.at(0).toDouble(), r.at(1).toDouble(), r.at(2).toDouble(), r.at(3).toDouble());
+        };
+        for (const QJsonValue &v : items) {
+            const QJsonObject item = v.toObject();
+            if (item.value(u"type").toString() != u"sign")
+                continue;
+            // The tile or disc the sign stands on, if any, else the sign's own rectangle.
+            QRectF r = rectOf(item);
+            qreal area = qInf();
+            for (const QJsonValue &o : items) {
+                const QJsonObject under = o.toObject();
+                const QString type = under.value(u"type").toString();
+                const QRectF t = rectOf(under);
+                if ((type == u"tile" || type == u"ellipse") && t.contains(rectOf(item).center()) &&
+                    t.width() * t.height() < area && t.width() < own.width() / 2.0) {
+                    area = t.width() * t.height();
+                    r = t.united(rectOf(item));
+                }
+            }
+            const QRect cut = QRectF(r.x() * sx, r.y() * sy, r.width() * sx, r.height() * sy)
+                                  .toAlignedRect()
+                                  .adjusted(-1, -1, 1, 1)
+                                  .intersected(picture.rect());
+            const QString word = item.value(u"word").toString();
+            if (!picture.copy(cut).save(QDir(dir).filePath(word + QStringLiteral(".png"))))
+                return 1;
+        }
+    }
+    return 0;
+}
+
 int signSheet(const QString &file)
 {
     const ArtBook &book = ArtBook::instance();
@@ -176,6 +247,8 @@ int main(int argc, char **argv)
         err << book.loadErrors() << Qt::endl;
     if (args.size() == 2 && args.at(0) == u"--signs")
         return signSheet(args.at(1));
+    if (args.size() >= 3 && args.at(0) == u"--tiles")
+        return tiles(args.at(1), args.mid(2));
     if (args.isEmpty()) {
         err << "usage: artpreview OUTDIR [id[:WxH] ...] | --signs FILE.png | --metrics FILE.json" << Qt::endl;
         return 2;

@@ -19,10 +19,54 @@ QString couldNotBindText()
 // sockets share it and split the replies between them).
 constexpr QAbstractSocket::BindMode kExclusive = QAbstractSocket::DontShareAddress;
 
+// The broadcast address of one IPv4 network, or 0 where it has none.
+quint32 directedBroadcastOf(const QNetworkAddressEntry &entry)
+{
+    const QHostAddress given = entry.broadcast();
+    if (given.protocol() == QAbstractSocket::IPv4Protocol && given.toIPv4Address() != 0)
+        return given.toIPv4Address();
+    const int prefix = entry.prefixLength();
+    if (prefix < 1 || prefix > 30)
+        return 0;
+    const quint32 hostBits = ~quint32(0) >> prefix;
+    return entry.ip().toIPv4Address() | hostBits;
+}
+
 } // namespace
 
+QList<NetworkInterfaceInfo> systemInterfaces()
+{
+    QList<NetworkInterfaceInfo> interfaces;
+    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces())
+        interfaces.append({interface.name(), interface.flags(), interface.addressEntries()});
+    return interfaces;
+}
+
+QList<QHostAddress> directedBroadcastAddresses(const QList<NetworkInterfaceInfo> &interfaces)
+{
+    QList<QHostAddress> addresses;
+    for (const NetworkInterfaceInfo &interface : interfaces) {
+        if (!interface.flags.testFlag(QNetworkInterface::IsUp) ||
+            interface.flags.testFlag(QNetworkInterface::IsLoopBack) ||
+            !interface.flags.testFlag(QNetworkInterface::CanBroadcast))
+            continue;
+        for (const QNetworkAddressEntry &entry : interface.addresses) {
+            if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol)
+                continue;
+            const quint32 broadcast = directedBroadcastOf(entry);
+            // 255.255.255.255 is the limited broadcast, not one network's.
+            if (broadcast == 0 || broadcast == ~quint32(0))
+                continue;
+            const QHostAddress address(broadcast);
+            if (!addresses.contains(address))
+                addresses.append(address);
+        }
+    }
+    return addresses;
+}
+
 DiscoveryListener::DiscoveryListener(QObject *parent)
-    : QObject(parent), m_ipv4(new QUdpSocket(this)), m_ipv6(new QUdpSocket(this))
+    : QObject(parent), m_interfaces(systemInterfaces), m_ipv4(new QUdpSocket(this)), m_ipv6(new QUdpSocket(this))
 {
     // The sockets are made once and bound and closed as the listener opens and closes.
     connect(m_ipv4, &QUdpSocket::readyRead, this, [this] { takeDatagrams(m_ipv4); });
@@ -35,6 +79,26 @@ void DiscoveryListener::setProbeTarget(const QHostAddress &address, quint16 port
 {
     m_probeAddress = address;
     m_probePort = port;
+}
+
+void DiscoveryListener::setInterfaceSource(InterfaceSource source)
+{
+    m_interfaces = source ? std::move(source) : InterfaceSource(systemInterfaces);
+}
+
+QList<QHostAddress> DiscoveryListener::probeAddresses() const
+{
+    QList<QHostAddress> addresses{m_probeAddress};
+    const bool sweep = m_sweep == NetworkSweep::Always ||
+                       (m_sweep == NetworkSweep::WithBroadcastTarget &&
+                        m_probeAddress.toIPv4Address() == QHostAddress(QHostAddress::Broadcast).toIPv4Address());
+    if (!sweep)
+        return addresses;
+    for (const QHostAddress &address : directedBroadcastAddresses(m_interfaces())) {
+        if (address.toIPv4Address() != m_probeAddress.toIPv4Address())
+            addresses.append(address);
+    }
+    return addresses;
 }
 
 void DiscoveryListener::open()
@@ -67,16 +131,24 @@ bool DiscoveryListener::isActive() const
 
 void DiscoveryListener::sendProbe()
 {
+    m_lastProbe.clear();
     if (!isActive())
         throw Failure(QStringLiteral("The discovery listener is not open."));
     // Sent through the platform layer rather than QUdpSocket::writeDatagram so that a failure
     // carries the system's error number and description.
     static const char probe[] = {'q', 'd'};
-    int error = 0;
-    const qint64 sent = platform::sendDatagramIPv4(m_ipv4->socketDescriptor(), probe, sizeof probe,
-                                                   m_probeAddress.toIPv4Address(), m_probePort, &error);
-    if (sent < 0)
-        throw Failure(platform::socketErrorText(error));
+    bool anySent = false;
+    for (const QHostAddress &address : probeAddresses()) {
+        int error = 0;
+        const qint64 sent = platform::sendDatagramIPv4(m_ipv4->socketDescriptor(), probe, sizeof probe,
+                                                       address.toIPv4Address(), m_probePort, &error);
+        anySent = anySent || sent >= 0;
+        m_lastProbe.append({address, sent < 0 ? platform::socketErrorText(error) : QString()});
+    }
+    // Only a probe that left for no network at all is a failure: a machine whose default route
+    // has gone (Wi-Fi lost) still probes its wired network, and that is discovery working.
+    if (!anySent)
+        throw Failure(m_lastProbe.first().failure);
 }
 
 quint16 DiscoveryListener::boundPort() const

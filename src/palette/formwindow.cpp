@@ -88,6 +88,11 @@ void FormWindow::build()
         }
         QWidget *widget = createControl(spec, parentWidget);
         widget->setObjectName(spec.name);
+        // A key without a name of its own is known by the sign it sends (set with the button).
+        if (!spec.accessibleName.isEmpty())
+            widget->setAccessibleName(spec.accessibleName);
+        if (!spec.accessibleDescription.isEmpty())
+            widget->setAccessibleDescription(spec.accessibleDescription);
         if (!spec.visible)
             widget->hide();
         m_controls.insert(spec.name, widget);

@@ -46,6 +46,7 @@ ControlSpec controlOf(const QJsonObject &o, const QString &origin)
     c.art = o.value(QLatin1String("art")).toString();
     c.focus = o.value(QLatin1String("focus")).toBool(false);
     c.accessibleName = o.value(QLatin1String("accessibleName")).toString();
+    c.accessibleDescription = o.value(QLatin1String("accessibleDescription")).toString();
     c.frames = o.value(QLatin1String("frames")).toInt(1);
     c.rows = o.value(QLatin1String("rows")).toInt(1);
     c.duration = o.value(QLatin1String("duration")).toDouble(0.2);

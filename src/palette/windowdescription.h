@@ -29,6 +29,7 @@ struct ControlSpec
     QString art;
     bool focus = false;
     QString accessibleName;
+    QString accessibleDescription;
     // animations
     int frames = 1;
     int rows = 1;

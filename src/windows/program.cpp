@@ -52,6 +52,9 @@ Program::Program(const LinkSettings &settings)
     m_martyries = std::make_unique<TFormMartyries>();
     m_diafora = std::make_unique<TFormDiafora>();
     m_move = std::make_unique<Tmoveform>();
+    m_screenSaver.watch(m_main.get());
+    m_screenSaver.watch(m_martyries.get());
+    m_screenSaver.watch(m_diafora.get());
 }
 
 Program::~Program()

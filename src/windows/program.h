@@ -2,6 +2,8 @@
 
 #include "linksettings.h"
 
+#include <palette/screensaver.h>
+
 #include <memory>
 
 class TMainClient;
@@ -31,6 +33,8 @@ private:
     std::unique_ptr<TFormMartyries> m_martyries;
     std::unique_ptr<TFormDiafora> m_diafora;
     std::unique_ptr<Tmoveform> m_move;
+    // While a palette window is shown the screen stays awake.
+    qd::palette::ScreenSaverInhibitor m_screenSaver;
 };
 
 // From now on a termination request of the system (SIGTERM, SIGINT) closes the main window,

@@ -4,8 +4,10 @@
 #include "link/lineconnection.h"
 #include "support/peerprocess.h"
 
+#include <QFile>
 #include <QNetworkDatagram>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
 
@@ -25,6 +27,7 @@ private slots:
     void discoveryReply();
     void onlyTheProbeIsAnswered();
     void noDiscovery();
+    void probeLogRecordsEveryDatagram();
     void badArgumentsRefused_data();
     void badArgumentsRefused();
 };
@@ -195,6 +198,25 @@ void TestPeer::noDiscovery()
     QVERIFY2(peer.start({"--no-discovery"}), qPrintable(peer.errorString()));
     QCOMPARE(peer.udpPort(), quint16(0));
     QVERIFY(peer.tcpPort() != 0);
+}
+
+void TestPeer::probeLogRecordsEveryDatagram()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("probes.log"));
+    PeerProcess peer;
+    QVERIFY2(peer.start({QStringLiteral("--probe-log"), path}), qPrintable(peer.errorString()));
+    QUdpSocket prober;
+    QVERIFY(prober.bind(QHostAddress::LocalHost, 0));
+    // Probe or not, each is written down; the answer to the last one says all are in.
+    for (const QByteArray &datagram : {QByteArray("QD\n"), QByteArray("qd")})
+        QCOMPARE(prober.writeDatagram(datagram, QHostAddress::LocalHost, peer.udpPort()), datagram.size());
+    QVERIFY(prober.hasPendingDatagrams() || prober.waitForReadyRead(30000));
+    QFile log(path);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString from = QStringLiteral("from 127.0.0.1:%1 to 127.0.0.1 bytes ").arg(prober.localPort());
+    QCOMPARE(QString::fromLatin1(log.readAll()), from + QStringLiteral("51440a\n") + from + QStringLiteral("7164\n"));
 }
 
 void TestPeer::badArgumentsRefused_data()

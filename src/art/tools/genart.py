@@ -158,10 +158,11 @@ def desc_shape(c, what, ref=None, where='above', align='center', gap=40, scale=1
         d.add(what[0], color=color)
     elif what == ['running']:
         e = d.add(ELAFRON, color=color)
-        d.place(APOSTROFOS, e, 'left', gap=-30, color=color)
+        d.place(APOSTROFOS, e, 'left', gap=-10, color=color)
     elif what == [ELAFRON, APOSTROFOS]:
+        # tucked under the elafron's left half, low enough not to be taken for the running form
         e = d.add(ELAFRON, color=color)
-        d.place(APOSTROFOS, e, 'below', align=0.1, gap=-25, color=color)
+        d.place(APOSTROFOS, e, 'below', align=0.1, gap=10, color=color)
     elif what == [CHAMILI, APOSTROFOS]:
         ch = d.add(CHAMILI, color=color)
         d.place(APOSTROFOS, ch, 'below', align=0.15, gap=20, color=color)
@@ -247,10 +248,14 @@ def asc(carrier, recipe):
     elif recipe == 'ypsili_right':
         c.place(YPSILI, base, 'above', 'right', gap=25)
     elif recipe == 'ypsili_left':
-        c.place(YPSILI, base, 'above', 0.2, gap=25, scale=0.85)
+        # Smaller and over the left part: at full size an ypsili is nearly as wide as the oligon,
+        # and left and right would look alike.
+        c.place(YPSILI, base, 'above', 'left', gap=25, scale=0.66)
     elif recipe == 'kentima_ypsili':
+        # The kentima stands clear above the carrier, left of the ypsili's foot; touching the
+        # carrier it would read as a curl of the stroke.
         y = c.place(YPSILI, base, 'above', 'right', gap=25)
-        c.place(KENTIMA, (y[0], base[1] - 40 - 119, y[0], base[1]), 'left', gap=40, align='bottom', nudge=0)
+        c.place(KENTIMA, (y[0], base[1] - 60 - 119, y[0], base[1] - 60), 'left', gap=40, align='bottom', nudge=0)
     elif recipe == 'kentima_under_ypsili':
         k = c.place(KENTIMA, base, 'above', 0.85, gap=35)
         c.place(YPSILI, (base[0], k[1], base[2], k[3]), 'above', 'right', gap=30)
@@ -258,16 +263,23 @@ def asc(carrier, recipe):
         c.place(KENTIMATA, base, 'above', 'right', gap=40)
     elif recipe == 'kentimata_below':
         c.place(KENTIMATA, base, 'below', 'center', gap=40)
-    elif recipe in ('kentima_kentimata', 'ypsili_right_kentimata', 'ypsili_left_kentimata', 'ison_kentimata'):
-        k = c.place(KENTIMATA, base, 'above', 'right', gap=40)
+    elif recipe == 'ypsili_right_kentimata':
+        # Mirror images of each other, so that the two read apart at a glance: here the ypsili
+        # stands on the right end and the kentimata sit left of its foot ...
+        y = c.place(YPSILI, base, 'above', 'right', gap=25, scale=0.85)
+        c.place(KENTIMATA, (y[0], base[1] - 40 - 119, y[0], base[1] - 40), 'left', gap=30, align='bottom', scale=0.85)
+    elif recipe == 'ypsili_left_kentimata':
+        # ... and here the ypsili leans over the left part with the kentimata on the right end.
+        y = c.place(YPSILI, base, 'above', 'left', gap=25, scale=0.7)
+        k = c.place(KENTIMATA, base, 'above', 'right', gap=40, scale=0.85)
+        if k[0] < y[2] + 25:
+            c.glyphs[-1]['x'] += y[2] + 25 - k[0]
+    elif recipe in ('kentima_kentimata', 'ison_kentimata'):
+        c.place(KENTIMATA, base, 'above', 'right', gap=40)
         if recipe == 'kentima_kentimata':
             c.place(KENTIMA, base, 'above', 0.25, gap=40)
-        elif recipe == 'ison_kentimata':
-            c.place(ISON, base, 'above', 'left', gap=40, scale=0.6)
-        elif recipe == 'ypsili_right_kentimata':
-            c.place(YPSILI, (base[0], base[1], k[0] - 20, base[3]), 'above', 'right', gap=25, scale=0.8)
         else:
-            c.place(YPSILI, base, 'above', 'left', gap=25, scale=0.7)
+            c.place(ISON, base, 'above', 'left', gap=40, scale=0.6)
     elif recipe == 'oligon':
         c.place(OLIGON, base, 'above', 'center', gap=40, scale=0.8)
     elif recipe == 'ison':
@@ -313,17 +325,19 @@ ASC_NAMES = {
 
 
 def gorgon_form(base, dot=None, below=False):
-    """A red gorgon-family sign with black dots; below=True draws it under a small black note."""
+    """A red gorgon-family sign with black dots, over a small black note (below=True: under it)."""
     c = Comp()
     if below:
-        note = c.add(OLIGON, scale=0.55)
-        g = c.place(base, note, 'below', 0.8, gap=60, color=RED)
+        note = c.add(OLIGON, scale=0.6)
+        g = c.place(base, note, 'below', 0.8, gap=100, color=RED)
     else:
         g = c.add(base, color=RED)
+        c.place(OLIGON, g, 'below', 0.2, gap=100, scale=0.6)
     if dot == 'left':
         c.place(APLI, g, 'left', gap=25, align='bottom', scale=1.0)
     elif dot == 'left_high':
-        c.place(APLI, g, 'left', gap=25, align='top')
+        # clearly higher than the low dot, whose bottom is on the sign's
+        c.place(APLI, g, 'left', gap=25, align='top', nudge=-120)
     elif dot == 'right':
         c.place(APLI, g, 'right', gap=25, align='bottom')
     elif dot == 'middle':
@@ -331,10 +345,29 @@ def gorgon_form(base, dot=None, below=False):
     return c
 
 
+def cross(c, cx, top, height=300, color=BLACK):
+    """A small Latin cross: Noto Music draws the stavros as a bar with a blob, which does not read as a cross."""
+    t, arm = height * 0.18, height * 0.75
+    y = top + height * 0.3  # the crossbar's upper edge
+    pts = [(cx - t / 2, top), (cx + t / 2, top), (cx + t / 2, y), (cx + arm / 2, y), (cx + arm / 2, y + t),
+           (cx + t / 2, y + t), (cx + t / 2, top + height), (cx - t / 2, top + height), (cx - t / 2, y + t),
+           (cx - arm / 2, y + t), (cx - arm / 2, y), (cx - t / 2, y)]
+    return c.add_path(pts, color=color)
+
+
+def stavros():
+    c = Comp()
+    cross(c, 230, -640)
+    return c
+
+
 def gorgon_with(mark, where='above'):
     c = Comp()
     g = c.add(GORGON, color=RED)
-    c.place(mark, g, where, 'center', gap=50)
+    if mark == STAVROS:
+        cross(c, (g[0] + g[2]) / 2, g[1] - 50 - 190, height=190)
+    else:
+        c.place(mark, g, where, 'center', gap=50)
     return c
 
 
@@ -488,7 +521,7 @@ for word, (kind, what) in kat2:
 # PanelLoipa
 S('e1', 'ISON NEO', single(ISON))
 S('e2', 'oligon + ison', asc(OLIGON, 'ison'))
-S('e5', 'STAVROS', single(STAVROS))
+S('e5', 'STAVROS', stavros(), [STAVROS])
 S('e10', 'petasti + ison', asc(PETASTI, 'ison'))
 S('e4', 'KORONIS', single(KORONIS))
 S('e7', 'KLASMA ANO', single(KLASMA))
@@ -496,8 +529,10 @@ c = Comp(); b = c.add(ISON); desc_shape(c, [APOSTROFOS], b, 'below', 'right', ga
 S('f1', 'ison + apostrofos', c)
 S('e3', 'LEIMMA ENOS CHRONOU', single('1D08A'))
 S('e6', 'LEIMMA DYO CHRONON', single('1D08B'))
-c = Comp(); k = c.add(KLASMA); c.place(APLI, k, 'below', 'center', gap=60, scale=1.3, color=RED)
-S('f5', 'klasma + apli', c)
+# The apli is a duration sign of its own, not a companion of the klasma: a red dot in its place
+# under a small grey note.
+c = Comp(); n = c.add(ISON, scale=0.6, color='#7a7a7a'); c.place(APLI, n, 'below', 'center', gap=50, scale=1.4, color=RED)
+S('f5', 'APLI', c, [APLI])
 S('f4', 'LEIMMA IMISEOS CHRONOU', single('1D08E'))
 S('e8', 'YFEN ANO', single(YFEN_ANO))
 
@@ -517,7 +552,7 @@ for word, r in an1:
         S(word, 'oligon + ' + ASC_NAMES[r], asc(OLIGON, r))
 pet1 = [('a19', None), ('a17', 'oligon'), ('a20', 'kentima_above'), ('a18', 'ypsili_right'),
         ('b1', 'ypsili_left'), ('b5', 'kentima_ypsili'), ('b3', 'kentima_under_ypsili'),
-        ('b2', 'kentimata_above'), ('b6', 'ypsili_right_kentimata'), ('b4', 'ison')]
+        ('b2', 'kentimata_above'), ('b6', 'ypsili_right_kentimata'), ('b4', 'ypsili_left_kentimata')]
 for word, r in pet1:
     if r is None:
         S(word, 'PETASTI', single(PETASTI))
@@ -534,7 +569,7 @@ for word, carrier, r in an2:
     S(word, SHORT[carrier] + ' + ' + ASC_NAMES[r], asc(carrier, r))
 
 # Panelgorgo: top row over the note, bottom row under it
-S('kar6', 'gorgon + stavros', gorgon_with(STAVROS, 'above'))
+S('kar6', 'gorgon + stavros', gorgon_with(STAVROS, 'above'), [GORGON, STAVROS])
 S('kar5', 'gorgon + yfen ano', gorgon_with(YFEN_ANO, 'above'))
 S('kar7', 'gorgon + klasma', gorgon_with(KLASMA, 'above'))
 GF = [(GORGON, None, '1D08F'), (GORGON, 'left', '1D090'), (GORGON, 'right', '1D091'), (DIGORGON, None, '1D092'),
@@ -549,12 +584,15 @@ def gf_name(base, dot, cp):
     return 'trigorgon + ' + DOTNAME[dot]
 
 
-top = ['xr24', 'xr22', 'xr20', 'xr18', 'xr19', 'xr16', 'xr4', 'xr3', 'xr10']
+# The top row starts one column later than the bottom row's gorgon forms would let it, so that
+# every form over the note stands straight above the same form under the note (the bottom row
+# begins with kar5 and kar7); the argon takes the free column beside the gorgon with a cross.
+S('xr24', 'ARGON', gorgon_form('1D097'), ['1D097'])
+top = ['xr22', 'xr20', 'xr18', 'xr19', 'xr16', 'xr4', 'xr3', 'xr10', 'xr6']
 for word, (base, dot, cp) in zip(top, GF[:9]):
     S(word, gf_name(base, dot, cp), gorgon_form(base, dot), [cp] if cp else [base, APLI])
-S('xr6', 'ARGON', single('1D097', RED))
-S('xr7', 'IMIDIARGON', single('1D098', RED))
-S('xr8', 'DIARGON', single('1D099', RED))
+S('xr7', 'IMIDIARGON', gorgon_form('1D098'), ['1D098'])
+S('xr8', 'DIARGON', gorgon_form('1D099'), ['1D099'])
 bottom = ['xr21', 'xr17', 'xr15', 'xr13', 'xr5', 'xr1', 'xr2', 'xr9', 'xr11', 'xr12', 'xr14']
 for word, (base, dot, cp) in zip(bottom, GF):
     name = gf_name(base, dot, cp)
@@ -572,7 +610,13 @@ for word, cp in FT:
 
 # PanelMartyries1 and 2
 for word, cp in zip(['m1', 'm2', 'm3', 'm4', 'm5', 'm6', 'm7'], ['1D0EF', '1D0E9', '1D0EA', '1D0EB', '1D0EC', '1D0ED', '1D0EE']):
-    S(word, NAMES[cp], single(cp, TEAL))
+    if word == 'm4':
+        # Γ with a dot: the font's Γ has none, so a dot stands beside its foot.
+        c = Comp(); g = c.add(cp, color=TEAL)
+        c.place(APLI, g, 'right', align='bottom', gap=40, scale=0.9, color=TEAL)
+        S(word, NAMES[cp] + ' + dot', c, [cp])
+    else:
+        S(word, NAMES[cp], single(cp, TEAL))
 S('m8', 'prime (upper octave)', text_sign('ʹ', 'bold', TEAL))
 for word, cp in zip(['o1', 'o2', 'o3', 'o4', 'o6', 'o7', 'o8', 'o9'],
                     ['1D0A8', '1D0A3', '1D0A9', '1D0A7', '1D0B1', '1D0A5', '1D0C7', '1D0C4']):
@@ -783,8 +827,11 @@ ARTS.append(panel('anavasi2', 264, 160, (8, 24, 264, 160),
 # Gorgo time signs
 rows = [['kar6', 'xr24', 'xr22', 'xr20', 'xr18', 'xr19', 'xr16', 'xr4', 'xr3', 'xr10', 'xr6', 'xr7', 'xr8'],
         ['kar5', 'kar7', 'xr21', 'xr17', 'xr15', 'xr13', 'xr5', 'xr1', 'xr2', 'xr9', 'xr11', 'xr12', 'xr14']]
-gcol = ['#cfa57c', '#f7c9d9', '#f7c9d9', '#f7c9d9', '#cdeec6', '#cdeec6', '#cdeec6', '#e9c85e', '#e9c85e',
-        '#fff6bc', '#d2d2d2', '#d2d2d2', None]
+# Colour bands follow the families as far as bands of one to three columns allow: the gorgon with
+# a mark of its own and the argon; the three gorgons; the four digorgons in two pairs; the plain
+# and left-dotted trigorgon; then the two last columns.
+gcol = ['#cfa57c', '#cfa57c', '#f7c9d9', '#f7c9d9', '#f7c9d9', '#cdeec6', '#cdeec6', '#e9c85e', '#e9c85e',
+        '#fff6bc', '#fff6bc', '#d2d2d2', None]
 
 
 def gorgo_fill(n):

@@ -35,7 +35,8 @@ DIATONIC_SIGN = {'Νη': '1D0A8', 'Πα': '1D0A3', 'Βου': '1D0A9', 'Γα': '1
 DOTTED = {'Δι', 'Κε'}  # the upper tetrachord repeats the lower sign with two dots
 CHROMATIC_SIGN = {
     ('hc', 'Πα'): '1D0C5', ('hc', 'Δι'): '1D0C7', ('hc', 'Νη'): '1D0C6', ('hc', 'Κε'): '1D0C6',
-    ('sc', 'Δι'): '1D0C3', ('sc', 'Κε'): '1D0C4', ('sc', 'Βου'): '1D0C4', ('sc', 'Νη'): '1D0C3',
+    # Soft chromatic signs alternate from note to note: Νη, Βου and Δι share one, Πα, Γα, Κε the other.
+    ('sc', 'Δι'): '1D0C3', ('sc', 'Κε'): '1D0C4', ('sc', 'Βου'): '1D0C3', ('sc', 'Νη'): '1D0C3',
     ('en', 'Γα'): '1D0CB', ('en', 'Ζω'): '1D0CC', ('en', 'Βου'): '1D0CB',
 }
 NAMES = {
@@ -131,76 +132,103 @@ class Comp:
 
 # ---------------------------------------------------------------- the modal signatures
 
-def martyria(c, note, variant, left=0.0):
-    """A note letter over its martyria sign, its left edge at x = left; returns the box of both."""
-    if variant == 'd':
-        sign = DIATONIC_SIGN[note]
-    else:
-        sign = CHROMATIC_SIGN[(variant, note)]
+def martyria(c, note, variant, left=0.0, sign=None):
+    """A note letter over its martyria sign, its left edge at x = left; returns the boxes of both."""
+    if sign is None:
+        sign = DIATONIC_SIGN[note] if variant == 'd' else CHROMATIC_SIGN[(variant, note)]
     sb = M['music'][sign]
     sign_box = c.add(sign, x=left - sb[0], y=-sb[1] - 300)  # sign's top at -300
     if variant == 'd' and note in DOTTED:
         sign_box = union(sign_box, c.place('1D086', sign_box, 'right', align=0.15, gap=20, scale=0.8))
     letter_box = c.place(LETTER[note], sign_box, 'above', gap=60)
-    return union(sign_box, letter_box)
+    return sign_box, letter_box
 
 
-def signature(syllable, variant='d', fthora=None, mode_sign=None):
+MODE_INK = '#23438c'
+
+
+CAPTION_SCALE = (0.17, 0.23)  # the smallest and the largest size of the mode caption, in em
+
+
+def caption_room(syllable, variant='d', sign=None):
+    """How wide a caption over the syllable may be before it meets the note letter."""
+    tb, _ = text_box(syllable)
+    _, letter = martyria(Comp(), syllable, variant, (tb[2] - tb[0]) * 0.34 + 70, sign)
+    return letter[0] - 50
+
+
+def signature(mode, syllable, variant='d', fthora=None, mode_sign=None, sign=None, caption=0.23):
+    """One opening signature: the mode's caption small at the top left, then the syllable, the
+    note letter over its martyria sign and, if any, a red fthora beside the letter."""
     c = Comp()
-    left = 0.0
     if syllable:
         tb, _ = text_box(syllable)
         s = 0.34
         # the syllable's x-height band lines up with the middle of the martyria
-        c.add(syllable, x=-tb[0] * s, y=-60, scale=s, font='text')
+        syl = c.add(syllable, x=-tb[0] * s, y=-60, scale=s, font='text')
         left = (tb[2] - tb[0]) * s + 70
-        box = martyria(c, syllable, variant, left)
+        # Over the syllable and clear of the letter: where the caption is wider than the room
+        # there, the letter and its sign move right.
+        raw = text_box(mode)[0]
+        left += max(0.0, (raw[2] - raw[0]) * caption - caption_room(syllable, variant, sign))
+        _, letter = martyria(c, syllable, variant, left, sign)
+        if fthora:
+            # Beside the letter, above the sign: the tile keeps the width it has without one, so
+            # its syllable is drawn as large as its neighbours'.
+            c.place(fthora, letter, 'right', align=0.0, gap=30, color=RED, scale=0.62)
+        c.place(mode, syl, 'above', align=0.0, gap=35, scale=caption, font='text', color=MODE_INK)
     else:
         sb = M['music'][mode_sign]
         box = c.add(mode_sign, x=-sb[0], y=-sb[1] - 300)
-    if fthora:
-        c.place(fthora, box, 'right', align=0.0, gap=40, color=RED, scale=0.9)
+        c.place(mode, box, 'left', align=0.0, gap=70, scale=caption, font='text', color=MODE_INK)
     return c
 
 
 # Eight groups, one per mode; within a group the base notes and genera of that mode's openings.
+# (colour, mode caption, words, tiles); a tile is (syllable, genus[, fthora[, mode sign[, martyria sign]]]).
 GROUPS = [
-    # (colour, words, tiles)
-    ('#f8d29c', ['ark%d' % i for i in range(1, 7)],
+    ('#f8d29c', 'α′', ['ark%d' % i for i in range(1, 7)],
      [('Πα', 'd'), ('Κε', 'd'), ('Πα', 'd', '1D0BA'), ('Κε', 'd', '1D0BF'), ('Δι', 'd'), (None, None, None, '1D0A2')]),
-    ('#f6c1da', ['ark%d' % i for i in range(7, 12)],
+    ('#f6c1da', 'β′', ['ark%d' % i for i in range(7, 12)],
      [('Δι', 'sc'), ('Βου', 'sc'), ('Πα', 'hc'), ('Δι', 'hc'), ('Κε', 'sc')]),
-    ('#4dbf84', ['ark%d' % i for i in range(12, 16)],
-     [('Γα', 'd'), ('Γα', 'en'), ('Ζω', 'd'), (None, None, None, '1D0A6')]),
-    ('#c0c0c0', ['ark%d' % i for i in range(16, 24)],
+    # Ζω of the third mode is the upper Ζω, whose diatonic sign is the λ form; the varys sign is for
+    # the low Ζω of the grave mode.
+    ('#4dbf84', 'γ′', ['ark%d' % i for i in range(12, 16)],
+     [('Γα', 'd'), ('Γα', 'en'), ('Ζω', 'd', None, None, '1D0A9'), (None, None, None, '1D0A6')]),
+    ('#c0c0c0', 'δ′', ['ark%d' % i for i in range(16, 24)],
      [('Δι', 'd'), ('Πα', 'd'), ('Βου', 'd'), ('Νη', 'd'), ('Δι', 'd', '1D0BD'), ('Πα', 'd', '1D0BA'),
       ('Βου', 'd', '1D0B6'), (None, None, None, '1D0AA')]),
-    ('#c2e0fc', ['ark%d' % i for i in range(24, 28)],
+    ('#c2e0fc', 'πλ α′', ['ark%d' % i for i in range(24, 28)],
      [('Πα', 'd'), ('Κε', 'd'), ('Δι', 'd'), (None, None, None, '1D0AB')]),
-    ('#fdf010', ['ark%d' % i for i in range(28, 36)],
+    ('#fdf010', 'πλ β′', ['ark%d' % i for i in range(28, 36)],
      [('Πα', 'hc'), ('Δι', 'hc'), ('Βου', 'sc'), ('Κε', 'sc'), ('Πα', 'hc', '1D0C6'), ('Δι', 'sc'), ('Νη', 'hc'),
       (None, None, None, '1D0A5')]),
-    ('#d6acfe', ['ark%d' % i for i in range(36, 44)],
+    ('#d6acfe', 'βαρύς', ['ark%d' % i for i in range(36, 44)],
      [('Γα', 'd'), ('Ζω', 'd'), ('Γα', 'en'), ('Ζω', 'en'), ('Βου', 'd'), ('Γα', 'd', '1D0BB'), ('Ζω', 'd', '1D0C0'),
       (None, None, None, '1D0B1')]),
-    ('#cda778', ['ark%d' % i for i in range(44, 49)],
+    ('#cda778', 'πλ δ′', ['ark%d' % i for i in range(44, 49)],
      [('Νη', 'd'), ('Γα', 'd'), ('Βου', 'd'), ('Νη', 'd', '1D0C1'), (None, None, None, '1D0B3')]),
 ]
 VARIANT_NAME = {'d': 'diatonic', 'hc': 'hard chromatic', 'sc': 'soft chromatic', 'en': 'enharmonic'}
 
 SIGNS = {'FormMartyries': [], 'FormDiafora': []}
 FILL = {}
-for colour, words, tiles in GROUPS:
+SYLLABLE_TILES = set()
+for colour, mode, words, tiles in GROUPS:
     assert len(words) == len(tiles)
+    # One caption size for the whole group: as large as its narrowest room allows, within limits.
+    rooms = [caption_room(t[0], t[1], (tuple(t) + (None,) * 5)[4]) for t in tiles if t[0]]
+    raw = text_box(mode)[0]
+    caption = max(CAPTION_SCALE[0], min([CAPTION_SCALE[1]] + [r / (raw[2] - raw[0]) for r in rooms]))
     for word, t in zip(words, tiles):
-        syl, variant = t[0], t[1]
-        ft = t[2] if len(t) > 2 else None
-        mode = t[3] if len(t) > 3 else None
+        syl, variant, ft, mode_sign, sign = (tuple(t) + (None,) * 5)[:5]
         if syl:
+            SYLLABLE_TILES.add(word)
             name = 'martyria %s, %s' % (syl, VARIANT_NAME[variant]) + (' + fthora' if ft else '')
         else:
-            name = NAMES[mode]
-        SIGNS['FormMartyries'].append((word, name, signature(syl, variant, ft, mode)))
+            name = NAMES[mode_sign]
+        SIGNS['FormMartyries'].append((word, name + ', mode ' + mode,
+                                       signature(mode, syl, variant, ft, mode_sign, sign, caption)))
         FILL[word] = colour
 
 
@@ -221,7 +249,7 @@ def martyria_single(cp, index):
     c = Comp()
     box = c.add(cp)
     if index == 5:
-        # the double hook of Ga carries a red dot: the sign of the enharmonic Ga
+        # the sixth sign, the double hook of Γα, is shown with a red dot beside it
         c.place('1D085', box, 'right', align=0.2, gap=30, color=RED)
     if index >= 14:
         c.place('1D0EC', box, 'below', gap=50, color=RED)
@@ -256,11 +284,13 @@ def hook_stroke(left, y, length, thick=44, hook=110, hook_at='right'):
 
 def note_indication(letter, above_at, under=None):
     c = Comp()
-    stroke = c.add_path([hook_stroke(0, -300, 360, thick=40, hook=90)], color=RED)
+    # The stroke is about twice as long as a letter is wide, so that a letter over its left end
+    # and one over its right end stand clearly apart.
+    stroke = c.add_path([hook_stroke(0, -300, 560, thick=40, hook=90)], color=RED)
     if letter:
         cp = LETTER[letter]
         align = 0.0 if above_at == 'left' else 1.0
-        c.place(cp, stroke, 'above', align=align, gap=40, scale=1.3)
+        c.place(cp, stroke, 'above', align=align, gap=40, scale=1.15)
     if under:
         c.place(LETTER[under], stroke, 'below', gap=50, scale=1.3)
     return c
@@ -271,15 +301,16 @@ def bar_sign(cp, mark_at):
     stroke = c.add_path([[(0, -300), (460, -300), (460, -256), (0, -256)]], color=GREY)
     bar = c.place(cp, stroke, 'above', align=0.72, gap=-10, color=GREY, scale=1.5)
     if mark_at == 'left':
-        c.place('1D085', stroke, 'above', align=0.0, gap=30, color=RED, scale=1.3)
+        # beside the stroke's left end, on its line
+        c.place('1D085', stroke, 'left', align=0.5, gap=90, color=RED, scale=1.3)
     else:
-        c.place('1D085', (stroke[0], stroke[1], bar[0] - 40, stroke[3]), 'above', align=0.5, gap=30, color=RED, scale=1.3)
+        c.place('1D085', (stroke[0], stroke[1], bar[0] - 40, stroke[3]), 'above', align=0.5, gap=60, color=RED, scale=1.3)
     return c
 
 
 def hooked_with_numeral(digit, at):
     c = Comp()
-    stroke = c.add_path([hook_stroke(0, -300, 460, hook_at='left')], color=GREY)
+    stroke = c.add_path([hook_stroke(0, -300, 600, hook_at='left')], color=GREY)
     c.place(digit, stroke, 'above', align=0.0 if at == 'left' else 0.5, gap=40, scale=0.34, color=RED, font='text')
     return c
 
@@ -422,16 +453,27 @@ dkeys = [
 ]
 
 
+def fitted_em(comp, rect, em, margin):
+    """The size a sign is drawn at in rect: em, or smaller where its ink would not fit."""
+    b = comp.box()
+    m = margin * min(rect[2], rect[3])
+    return min(em, (rect[2] - 2 * m) / (b[2] - b[0]) * 1000, (rect[3] - 2 * m) / (b[3] - b[1]) * 1000)
+
+
 def upper_picture():
     W, H = 982, 181
     art = Art('martyries_upper', W, H)
     art.add(type='tile', rect=[0, 0, W, H], radius=0, fill='#d1ffd1')
     keys = [k for r in mkeys for k in r]
-    for name, x, y, w, h in keys:
-        art.add(type='tile', rect=to_picture((x, y, w, h), UPPER, W, H, 1.2), radius=5, fill=FILL[name],
-                outline='#7a7a7a', width=1)
-    for name, x, y, w, h in keys:
-        art.add(type='sign', word=name, rect=to_picture((x, y, w, h), UPPER, W, H, 1.2), em=80, margin=0.1)
+    comps = {w: c for w, _, c in SIGNS['FormMartyries']}
+    rects = {name: to_picture((x, y, w, h), UPPER, W, H, 1.2) for name, x, y, w, h in keys}
+    # One size for every tile, the largest at which all tiles with a syllable fit, so that the
+    # syllables and letters do not change size from tile to tile.
+    em = min(fitted_em(comps[name], rects[name], 80, 0.1) for name in rects if name in SYLLABLE_TILES) * 0.98
+    for name in rects:
+        art.add(type='tile', rect=rects[name], radius=5, fill=FILL[name], outline='#7a7a7a', width=1)
+    for name in rects:
+        art.add(type='sign', word=name, rect=rects[name], em=em, margin=0.1)
     return art
 
 
@@ -519,19 +561,21 @@ def main():
     write_window('FormMartyries', 'Αρκτικές Μαρτυρίες ήχου', [
         '    { "kind": "panel", "name": "Panel1", "rect": [0, 0, 1024, 720] }',
         '    { "kind": "panel", "name": "Panelmartyries", "parent": "Panel1", "rect": [2, 44, 785, 350], "scale": [1.3, 1.3],\n'
-        '      "look": "calloutpanelstyle" }',
+        '      "look": "calloutpanelstyle", "accessibleName": "Modal signatures" }',
         '    { "kind": "picture", "name": "Image16", "parent": "Panelmartyries", "rect": [8, 16, 773, 195], "art": "martyries_upper" }',
         '    { "kind": "picture", "name": "Image1", "parent": "Panelmartyries", "rect": [9, 214, 773, 131], "art": "martyries_lower" }',
     ], keys_json('Panelmartyries', 'ark1Click', mkeys + [lower1, lower2]), [
         '    { "kind": "button", "name": "Button1", "parent": "Panel1", "rect": [462, 0, 105, 41], "caption": "Επιστροφή",\n'
-        '      "handler": "Button1Click" }',
+        '      "handler": "Button1Click", "accessibleName": "Back",\n'
+        '      "accessibleDescription": "Hides the modal signatures and returns to the main palette" }',
     ])
     write_window('FormDiafora', 'Διάφορα', [
         '    { "kind": "panel", "name": "Panel1", "rect": [0, 0, 1024, 600] }',
         '    { "kind": "button", "name": "Button1", "parent": "Panel1", "rect": [458, 34, 105, 41], "caption": "Επιστροφή",\n'
-        '      "handler": "Button1Click" }',
+        '      "handler": "Button1Click", "accessibleName": "Back",\n'
+        '      "accessibleDescription": "Hides the miscellaneous signs and returns to the main palette" }',
         '    { "kind": "panel", "name": "Paneldiafora", "parent": "Panel1", "rect": [0, 80, 785, 319], "scale": [1.3, 1.3],\n'
-        '      "look": "calloutpanelstyle" }',
+        '      "look": "calloutpanelstyle", "accessibleName": "Miscellaneous signs" }',
         '    { "kind": "picture", "name": "Image16", "parent": "Paneldiafora", "rect": [8, 16, 773, 141], "art": "diafora" }',
     ], keys_json('Paneldiafora', 'en1Click', dkeys), [])
 
