@@ -9,6 +9,10 @@ isolated=$1 size=$2 driver=$3
 shift 3
 if [ -z "${QD_DESKTOP_PRIVATE:-}" ]; then
   [ -x "$isolated" ] || { echo "desktop-test: no isolated tool at $isolated"; exit 1; }
+  # The X server and the client run only inside the private namespace, never beside the real
+  # network.
+  "$isolated" true >/dev/null 2>&1 ||
+    { echo "skipped: no private network namespace to start the X server in (needs root or user namespaces)"; exit 77; }
   QD_DESKTOP_PRIVATE=1 exec "$isolated" "$0" "$isolated" "$size" "$driver" "$@"
 fi
 command -v Xvfb >/dev/null 2>&1 || { echo "skipped: no X server: Xvfb is not installed (tools/install-deps installs it)"; exit 77; }
