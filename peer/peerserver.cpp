@@ -116,12 +116,21 @@ quint16 PeerServer::udpPort() const
 void PeerServer::acceptConnections()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        printLine(stderr, QStringLiteral("qd-peer: connection from %1:%2")
-                              .arg(socket->peerAddress().toString())
-                              .arg(socket->peerPort()));
+        const QString peer = QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
+        printLine(stderr, QStringLiteral("qd-peer: connection from %1").arg(peer));
         socket->setProperty(kLinesProperty, 0);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readLines(socket); });
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        // Whoever watches the peer learns that the client closed, and whether it left a piece
+        // of a line behind.
+        connect(socket, &QTcpSocket::disconnected, socket, [socket, peer] {
+            const QByteArray rest = socket->property(kBufferProperty).toByteArray() + socket->readAll();
+            printLine(stderr, rest.isEmpty() ? QStringLiteral("qd-peer: connection from %1 closed").arg(peer)
+                                             : QStringLiteral("qd-peer: connection from %1 closed, %2 bytes after "
+                                                              "the last line")
+                                                   .arg(peer)
+                                                   .arg(rest.size()));
+            socket->deleteLater();
+        });
     }
 }
 

@@ -3,6 +3,7 @@
 // windows offscreen instead and send nothing on the network.
 
 #include <QD_client.h>
+#include <commandline.h>
 #include <program.h>
 
 #include <palette/application.h>
@@ -19,44 +20,8 @@
 #include <QWindow>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
-
-struct Options
-{
-    QSize screen{1024, 720};
-    QString screenshotDir;
-    bool layoutJson = false;
-    QString probeTarget;
-    bool reportExposed = false;
-    bool ok = true;
-};
-
-// Read before the application object exists: the screen size decides the platform.
-Options parseOptions(int argc, char **argv)
-{
-    Options o;
-    for (int i = 1; i < argc; ++i) {
-        const char *arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (!std::strcmp(arg, "--screen") && hasValue) {
-            o.screen = qd::palette::parseScreenSize(QString::fromLocal8Bit(argv[++i]));
-            o.ok = o.ok && o.screen.isValid();
-        } else if (!std::strcmp(arg, "--screenshot") && hasValue) {
-            o.screenshotDir = QString::fromLocal8Bit(argv[++i]);
-        } else if (!std::strcmp(arg, "--layout-json")) {
-            o.layoutJson = true;
-        } else if (!std::strcmp(arg, "--probe-target") && hasValue) {
-            o.probeTarget = QString::fromLocal8Bit(argv[++i]);
-        } else if (!std::strcmp(arg, "--report-exposed")) {
-            o.reportExposed = true;
-        } else if (!std::strcmp(arg, "--help")) {
-            o.ok = false;
-        }
-    }
-    return o;
-}
 
 // Shows every window full screen in turn, as the user would see it, and hands it to `visit`.
 template <class Visit>
@@ -76,14 +41,18 @@ void visitWindows(Visit visit)
 
 int main(int argc, char **argv)
 {
-    const Options options = parseOptions(argc, argv);
-    if (!options.ok) {
-        std::fputs("usage: qdclient [--probe-target ADDRESS] [--report-exposed]\n"
-                   "       qdclient [--screen WxH] --screenshot DIR | --layout-json\n",
-                   stderr);
-        return 2;
+    // Settled before the application object exists: nothing opens for a bad command line, and
+    // the screen size of a rendering run decides the platform.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const qd::ParsedCommandLine parsed = qd::parseCommandLine(arguments);
+    if (parsed.action != qd::ParsedCommandLine::Action::Run) {
+        std::fputs(parsed.text.toLocal8Bit().constData(), parsed.toStdout() ? stdout : stderr);
+        return parsed.exitStatus();
     }
-    const bool developerRun = options.layoutJson || !options.screenshotDir.isEmpty();
+    const qd::CommandLine &options = parsed.options;
+    const bool developerRun = options.developerRun();
     if (developerRun)
         qd::palette::useOffscreenScreen(options.screen);
 
@@ -92,14 +61,8 @@ int main(int argc, char **argv)
 
     qd::windows::LinkSettings settings;
     settings.networkEnabled = !developerRun;
-    if (!options.probeTarget.isEmpty()) {
-        const QHostAddress target(options.probeTarget);
-        if (target.isNull() || target.protocol() != QAbstractSocket::IPv4Protocol) {
-            std::fputs("qdclient: --probe-target needs an IPv4 address\n", stderr);
-            return 2;
-        }
-        settings.probeTarget = target;
-    }
+    if (!options.probeTarget.isNull())
+        settings.probeTarget = options.probeTarget;
     qd::windows::Program program(settings);
 
     if (developerRun) {
@@ -119,6 +82,7 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    qd::windows::closeMainWindowOnTerminationRequest();
     program.start();
     if (options.reportExposed) {
         // For the start-up benchmark (bench/): one line on stdout once the main window is on

@@ -108,6 +108,9 @@ void LinkController::toggleConnection()
             return;
         }
         const Target target{m_hostText, portFromText(m_portText)};
+        // An empty host would fail without a word, which shows the user an empty box.
+        if (target.host.isEmpty())
+            throw Failure(QStringLiteral("No host given."));
         // The user's connect takes the place of one that discovery started.
         abortAttempt();
         beginAttempt(target, true);

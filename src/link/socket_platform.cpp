@@ -8,6 +8,7 @@
 #else
 #include <arpa/inet.h>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
@@ -455,5 +456,57 @@ qint64 sendDatagramIPv4(qintptr socket, const char *data, qint64 size, quint32 a
     }
 #endif
 }
+
+#ifdef Q_OS_WIN
+SocketHandle watchTerminationRequests()
+{
+    // A Windows GUI program is asked to end by a window message, which Qt turns into a close.
+    return kNoSocket;
+}
+
+void takeTerminationRequests(SocketHandle) {}
+#else
+namespace {
+// [0] is written by the signal handler, [1] is watched by the event loop.
+int terminationPair[2] = {-1, -1};
+
+extern "C" void onTerminationSignal(int)
+{
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::send(terminationPair[0], &byte, 1, MSG_DONTWAIT | kSendFlags);
+    errno = saved;
+}
+} // namespace
+
+SocketHandle watchTerminationRequests()
+{
+    if (terminationPair[1] == -1) {
+        int pair[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, pair) != 0)
+            return kNoSocket;
+        for (const int fd : pair) {
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        }
+        terminationPair[0] = pair[0];
+        terminationPair[1] = pair[1];
+    }
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    return terminationPair[1];
+}
+
+void takeTerminationRequests(SocketHandle socket)
+{
+    char buffer[64];
+    while (::recv(socket, buffer, sizeof buffer, MSG_DONTWAIT) > 0) {
+    }
+}
+#endif
 
 } // namespace qd::link::platform

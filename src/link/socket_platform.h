@@ -1,7 +1,8 @@
 #pragma once
 
-// The few plain socket calls the link makes itself. Everything here is the operating system's
-// socket interface and nothing else: the POSIX and Winsock differences live in
+// The few plain socket calls the link makes itself, and the program's one other system call, the
+// termination requests, which arrive through a socket pair. Everything here is the operating
+// system's interface and nothing else: the POSIX and Winsock differences live in
 // socket_platform.cpp alone, so a port to another system touches only that file.
 //
 // Errors are returned as the system's own error numbers (errno on POSIX, WSAGetLastError() on
@@ -79,5 +80,15 @@ bool broadcastEnabled(qintptr socket);
 
 // One datagram to an IPv4 address (host byte order). Returns the byte count or -1 with *error.
 qint64 sendDatagramIPv4(qintptr socket, const char *data, qint64 size, quint32 address, quint16 port, int *error);
+
+// Termination requests from the system (SIGTERM and SIGINT on POSIX: a session's logout, a
+// Ctrl+C) turned into bytes on a local socket, so that the event loop takes them like any other
+// input and a handler runs nowhere but on the user-interface thread. Each call (re)arms the
+// handlers for one request; a second request before the next call ends the process the
+// system's way, so a shut-down that hangs can still be ended. Returns the socket to watch for
+// reading, or kNoSocket where the system has no such requests.
+SocketHandle watchTerminationRequests();
+// Reads the requests waiting on that socket without blocking.
+void takeTerminationRequests(SocketHandle socket);
 
 } // namespace qd::link::platform

@@ -241,7 +241,11 @@ void FormWindow::FormActivate()
     ++m_activationCount;
     if (!isScaled())
         return;
-    const QSize outer = frameGeometry().size();
+    // A full-screen window has no frame, so its outer size is the area the window system gives
+    // it. That area is what Qt reports on every change; the frame it remembers can be stale: a
+    // window manager that frames the window before it applies full screen (openbox) drops the
+    // frame again without a resize, and frameGeometry() would go on counting the title bar.
+    const QSize outer = isFullScreen() ? size() : frameGeometry().size();
     // Exact quotients of the integers, each converted once to the nearest 32-bit float.
     const double sx = static_cast<float>(double(outer.width()) / canvasWidth);
     const double sy = static_cast<float>(double(outer.height()) / canvasHeight);

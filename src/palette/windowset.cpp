@@ -22,6 +22,9 @@ void WindowSet::remove(FormWindow *window)
 {
     m_windows.removeAll(window);
     m_history.removeAll(window);
+    // The quit request belongs to the run whose windows are now gone.
+    if (m_windows.isEmpty())
+        m_quitRequested = false;
 }
 
 void WindowSet::show(FormWindow *window)
@@ -101,8 +104,11 @@ void WindowSet::requestQuit()
     m_quitRequested = true;
     for (FormWindow *w : std::as_const(m_windows))
         w->stopTimers();
+    // exit(), not quit(): a GUI application's quit() first asks every window to close, and a
+    // close of the arrange window would send "move_client" while the main window refuses the
+    // close and so cancels the quit. The windows are destroyed after the loop, never closed.
     QMetaObject::invokeMethod(
-        qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 } // namespace qd::palette

@@ -15,4 +15,5 @@ inline QString sideSendFailureMessage()
     return QStringLiteral("Πρόβλημα! Δεν υπάρχει σύνδεση με τον Server QD");
 }
 
+
 } // namespace qd::windows

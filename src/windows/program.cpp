@@ -14,6 +14,11 @@
 #include <art/artbook.h>
 
 #include <link/linkcontroller.h>
+#include <link/socket_platform.h>
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QSocketNotifier>
 
 namespace qd::windows {
 
@@ -21,6 +26,26 @@ void loadLookSet()
 {
     qd::palette::LookSet::load();
     qd::art::ArtBook::instance();
+}
+
+void closeMainWindowOnTerminationRequest()
+{
+    namespace platform = qd::link::platform;
+    const platform::SocketHandle socket = platform::watchTerminationRequests();
+    if (socket == platform::kNoSocket)
+        return;
+    static QPointer<QSocketNotifier> notifier;
+    if (notifier)
+        return;
+    notifier = new QSocketNotifier(qintptr(socket), QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [socket] {
+        platform::takeTerminationRequests(socket);
+        auto &set = qd::palette::WindowSet::instance();
+        if (qd::palette::FormWindow *main = set.mainWindow())
+            set.close(main);
+        else
+            QCoreApplication::exit(0);
+    });
 }
 
 Program::Program(const LinkSettings &settings) : m_link(std::make_unique<qd::link::LinkController>(settings))

@@ -50,6 +50,10 @@ private:
     qd::palette::ScreenSaverInhibitor m_screenSaver;
 };
 
+// From now on a termination request of the system (SIGTERM, SIGINT) closes the main window,
+// exactly as its `off` button does. Needs the application object.
+void closeMainWindowOnTerminationRequest();
+
 // Loads the look set and the bundled fonts; once per process, before the first window.
 void loadLookSet();
 

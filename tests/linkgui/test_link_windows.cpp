@@ -86,7 +86,7 @@ private slots:
                                 << "";
         QTest::newRow("empty host") << ""
                                     << "6000"
-                                    << "";
+                                    << "No host given.";
         // A port the user never typed must not be connected to: 70000 is refused, not cut to 4464.
         QTest::newRow("port 70000") << "127.0.0.1"
                                     << "70000"
@@ -325,15 +325,40 @@ private slots:
         QCOMPARE(messages.texts(), (QStringList{qd::test::kMainSendFailure, qd::test::kSideSendFailure}));
     }
 
-    void offClosesTheConnectionWithoutAWord()
+    // The program ends without a word to the peer, which sees the connection closed; the one
+    // "move_client" of opening the arrange window is all it gets, however the end is asked for.
+    void quitClosesTheConnectionWithoutAWord_data()
     {
+        QTest::addColumn<bool>("byOff");
+        QTest::addColumn<bool>("arrangeShown");
+        QTest::newRow("off") << true << false;
+        QTest::newRow("window system") << false << false;
+        QTest::newRow("window system, arrange window shown") << false << true;
+    }
+    void quitClosesTheConnectionWithoutAWord()
+    {
+        QFETCH(bool, byOff);
+        QFETCH(bool, arrangeShown);
         startPeer();
         connectByHand();
-        tapMain(QStringLiteral("off"));
-        QVERIFY(WindowSet::instance().quitRequested());
+        MessageCapture messages;
+        QStringList expected;
+        if (arrangeShown) {
+            tapMain(QStringLiteral("SpeedButton2"));
+            QVERIFY(m_peer->waitForWords(1));
+            expected.append(QStringLiteral("move_client"));
+        }
+        const int status = qd::test::runUntilQuit([this, byOff] {
+            if (byOff)
+                tapMain(QStringLiteral("off"));
+            else
+                MainClient()->close();
+        });
+        QCOMPARE(status, 0);
         m_program.reset();
-        QTest::qWait(100);
-        QCOMPARE(m_peer->receivedWords(), QStringList{});
+        QVERIFY2(m_peer->waitForClose(), m_peer->errorOutput().constData());
+        QCOMPARE(m_peer->receivedWords(), expected);
+        QCOMPARE(messages.count(), 0);
     }
 
 private:

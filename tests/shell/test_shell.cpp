@@ -28,6 +28,8 @@
 
 using namespace qd::test::running;
 
+#include <csignal>
+
 using qd::palette::FormWindow;
 using qd::palette::WindowSet;
 using qd::test::MessageCapture;
@@ -206,15 +208,58 @@ private slots:
     {
         WindowSet::instance().show(moveform());
         QVERIFY(controller()->discoveryRunning());
-        QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
         MessageCapture messages;
-        // As the task bar would: a close request from the window system.
-        MainClient()->close();
-        QVERIFY(WindowSet::instance().quitRequested());
-        QVERIFY(!controller()->discoveryRunning());
-        QVERIFY(MainClient()->isVisible());
+        const int status = qd::test::runUntilQuit([] {
+            // As the task bar would: a close request from the window system.
+            MainClient()->close();
+            QVERIFY(WindowSet::instance().quitRequested());
+            QVERIFY(!controller()->discoveryRunning());
+            QVERIFY(MainClient()->isVisible());
+        });
+        QCOMPARE(status, 0);
         // The arrange window is destroyed, never closed, so nothing is sent or shown.
         QCOMPARE(messages.count(), 0);
+    }
+
+    // Every way of asking the program to end ends its event loop with status 0. No peer is
+    // connected here, so a "move_client" sent on the way out would show the side send's failure.
+    void quitRequestsEndTheEventLoop_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("arrangeShown");
+        for (const bool arrange : {false, true}) {
+            const char *suffix = arrange ? ", arrange window shown" : "";
+            for (const char *how : {"off", "off twice", "window system", "SIGTERM", "SIGINT"})
+                QTest::addRow("%s%s", how, suffix) << QString::fromLatin1(how) << arrange;
+        }
+    }
+    void quitRequestsEndTheEventLoop()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, arrangeShown);
+        qd::windows::closeMainWindowOnTerminationRequest();
+        if (arrangeShown)
+            WindowSet::instance().show(moveform());
+        MessageCapture messages;
+        QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
+        const QRectF off = MainClient()->controlRect(QStringLiteral("off"));
+        const int status = qd::test::runUntilQuit([how, off] {
+            if (how == QLatin1String("off")) {
+                qd::test::tapCentre(MainClient(), off);
+            } else if (how == QLatin1String("off twice")) {
+                qd::test::tapCentre(MainClient(), off);
+                qd::test::tapCentre(MainClient(), off);
+            } else if (how == QLatin1String("window system")) {
+                MainClient()->close();
+            } else {
+                std::raise(how == QLatin1String("SIGTERM") ? SIGTERM : SIGINT);
+            }
+        });
+        QCOMPARE(status, 0);
+        QCOMPARE(quitting.count(), 1);
+        QVERIFY(!controller()->discoveryRunning());
+        QCOMPARE(messages.texts(), QStringList{});
+        QCOMPARE(moveform()->isVisible(), arrangeShown);
     }
 
     void windowsAreDestroyedInReverseOrder()

@@ -159,6 +159,19 @@ bool waitForConnectAttempt()
     return QTest::qWaitFor([link] { return !link->connecting(); }, 20000);
 }
 
+int runUntilQuit(const std::function<void()> &action, int timeoutMs)
+{
+    QTimer start;
+    start.setSingleShot(true);
+    QObject::connect(&start, &QTimer::timeout, qApp, action);
+    start.start(0);
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, qApp, [] { QCoreApplication::exit(kLoopStillRunning); });
+    watchdog.start(timeoutMs);
+    return QCoreApplication::exec();
+}
+
 quint16 freeUdpPort()
 {
     QUdpSocket socket;

@@ -91,6 +91,13 @@ qd::link::LinkController *controller();
 // generous time. Connects never block, so a test that taps the toggle waits here.
 bool waitForConnectAttempt();
 
+// Runs the application's event loop as the program's main() does, does `action` from inside it
+// (where the program takes every input), and returns the loop's exit status once the program
+// ends it, or kLoopStillRunning when it was still running after timeoutMs (generous: a loaded
+// machine is slow, and a loop that never ends fails either way).
+inline constexpr int kLoopStillRunning = -77;
+int runUntilQuit(const std::function<void()> &action, int timeoutMs = 20000);
+
 // A free TCP or UDP port on loopback at the time of the call.
 quint16 freeUdpPort();
 

@@ -84,6 +84,21 @@ bool PeerProcess::waitForWords(int count, int timeoutMs)
     }
 }
 
+bool PeerProcess::waitForClose(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        takeOutput();
+        const qsizetype at = m_stderr.indexOf(" closed");
+        if (at >= 0 && m_stderr.indexOf('\n', at) >= 0)
+            return !m_stderr.contains("bytes after the last line");
+        if (m_process.state() != QProcess::Running || deadline.hasExpired())
+            return false;
+        m_process.setReadChannel(QProcess::StandardError);
+        m_process.waitForReadyRead(int(qMin<qint64>(deadline.remainingTime(), 100)));
+    }
+}
+
 QByteArray PeerProcess::errorOutput()
 {
     takeOutput();

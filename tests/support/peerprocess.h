@@ -36,6 +36,10 @@ public:
     // Waits until at least `count` words have been printed.
     bool waitForWords(int count, int timeoutMs = 30000);
 
+    // Waits until the peer has seen a client close its connection, and checks that nothing
+    // but whole lines came before the close.
+    bool waitForClose(int timeoutMs = 30000);
+
     // What went wrong in start(), with the peer's own error output.
     QString errorString() const { return m_error; }
     QByteArray errorOutput();
