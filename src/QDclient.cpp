@@ -61,8 +61,10 @@ int main(int argc, char **argv)
 
     qd::windows::LinkSettings settings;
     settings.networkEnabled = !developerRun;
-    if (!options.probeTarget.isNull())
+    if (!options.probeTarget.isNull()) {
         settings.probeTarget = options.probeTarget;
+        settings.probeTargetOnly = true;
+    }
     qd::windows::Program program(settings);
 
     if (developerRun) {
