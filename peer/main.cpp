@@ -82,7 +82,8 @@ int main(int argc, char *argv[])
         QStringLiteral("Append a line for every datagram on the discovery port to this file:\n"
                        "\"from ADDR:PORT to ADDR bytes HEX\"."),
         QStringLiteral("PATH"));
-    parser.addOptions({tcpPort, udpPort, listen, hostText, noDiscovery, mode, rejectText, receiveBuffer, portFile, probeLog});
+    parser.addOptions(
+        {tcpPort, udpPort, listen, hostText, noDiscovery, mode, rejectText, receiveBuffer, portFile, probeLog});
     parser.addPositionalArgument(QStringLiteral("N"),
                                  QStringLiteral("The number of a close-after, reset-after or delay mode."),
                                  QStringLiteral("[N]"));

@@ -15,13 +15,13 @@ namespace qd::peer {
 
 // How the peer answers each command line.
 enum class ReplyMode {
-    Ok,         // "ok" LF
-    Empty,      // LF alone
-    Silent,     // no reply
-    Reject,     // the reject text and LF
-    CloseAfter, // "ok" LF to each line; the connection is closed after the Nth line's reply (0: at once)
-    ResetAfter, // "ok" LF to the first N-1 lines; the Nth line is met with a reset instead
-    Delay,      // "ok" LF, sent N milliseconds after the line came
+    Ok,               // "ok" LF
+    Empty,            // LF alone
+    Silent,           // no reply
+    Reject,           // the reject text and LF
+    CloseAfter,       // "ok" LF to each line; the connection is closed after the Nth line's reply (0: at once)
+    ResetAfter,       // "ok" LF to the first N-1 lines; the Nth line is met with a reset instead
+    Delay,            // "ok" LF, sent N milliseconds after the line came
     StopReadingAfter, // "ok" LF to the first N lines, then the connection is never read again
     StreamLines,      // no replies; "ok" LF lines are sent without end from the accept on
     StreamBytes,      // no replies; bytes without any LF are sent without end from the accept on
