@@ -4,62 +4,18 @@
 // (lan-vanish-test.sh): the server host's link is taken down and up through files in
 // QD_LAN_DIR.
 
-#include "link/failure.h"
-#include "link/lineconnection.h"
+#include "serverlink.h"
+
+#include <link/failure.h>
+#include <link/lineconnection.h>
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
 using qd::link::LineConnection;
 
-namespace {
-
-QString lanDir()
-{
-    return qEnvironmentVariable("QD_LAN_DIR");
-}
-
-QByteArray serverLinkState()
-{
-    QFile state(lanDir() + QStringLiteral("/state"));
-    return state.open(QIODevice::ReadOnly) ? state.readAll().trimmed() : QByteArray();
-}
-
-// Takes the server host's link down or up and waits until it is.
-bool setServerLink(bool up)
-{
-    QFile request(lanDir() + QStringLiteral("/down"));
-    if (up)
-        request.remove();
-    else if (!request.open(QIODevice::WriteOnly))
-        return false;
-    QElapsedTimer patience;
-    patience.start();
-    while (serverLinkState() != (up ? "up" : "down")) {
-        if (patience.elapsed() > 20000)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
-
-QByteArray peerOutput()
-{
-    QFile output(qEnvironmentVariable("QD_PEER_OUTPUT"));
-    return output.open(QIODevice::ReadOnly) ? output.readAll() : QByteArray();
-}
-
-// How long the link may take to find the server gone: the liveness bound, a keep-alive round and
-// room for the system's timers. Anything near the system's own minutes is a fault.
-qint64 lossBoundMs()
-{
-    const qd::link::platform::Liveness liveness;
-    return liveness.unansweredMs + 1000 * (liveness.idleSeconds + liveness.intervalSeconds) + 5000;
-}
-
-} // namespace
+using namespace qd::test;
 
 class LanVanishTest : public QObject
 {
