@@ -13,6 +13,7 @@
 
 #include <link/discoverylistener.h>
 #include <link/lineconnection.h>
+#include <link/linkcontroller.h>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,6 +28,7 @@
 #include <sys/socket.h>
 
 using qd::palette::WindowSet;
+using namespace qd::test::running;
 using qd::test::MessageCapture;
 
 namespace {
@@ -43,15 +45,15 @@ qint64 residentKiB()
 // What the windows show of the link.
 qd::link::LineConnection *link()
 {
-    return clientForm->IdTCPClient1;
+    return controller()->IdTCPClient1();
 }
 bool discoveryRunning()
 {
-    return clientForm->discoveryRunning();
+    return controller()->discoveryRunning();
 }
 QStringList logLines()
 {
-    const QString text = clientForm->Memo1->toPlainText();
+    const QString text = clientForm()->Memo1->toPlainText();
     return text.isEmpty() ? QStringList{} : text.split(QLatin1Char('\n'));
 }
 
@@ -68,7 +70,7 @@ private slots:
         QVERIFY(m_probes->bind(QHostAddress(QHostAddress::LocalHost), 0));
         // A fixed listen port, so that replies reach the listener again once a tick has reopened it.
         m_program = qd::test::startProgram(qd::test::loopbackSettings(m_probes->localPort(), qd::test::freeUdpPort()));
-        QVERIFY(MainClient->isActiveWindow());
+        QVERIFY(MainClient()->isActiveWindow());
     }
     void cleanup()
     {
@@ -81,16 +83,16 @@ private slots:
         auto peer = std::make_unique<PeerProcess>();
         QVERIFY2(peer->start({"--no-discovery"}), qPrintable(peer->errorString()));
         const quint16 port = peer->tcpPort();
-        clientForm->Edit3->setText(QString::number(port));
+        clientForm()->Edit3->setText(QString::number(port));
         MessageCapture messages;
         sendReply("127.0.0.1\n");
         QTRY_VERIFY(link()->isOpen());
-        QVERIFY(MainClient->indicatorConnected());
+        QVERIFY(MainClient()->indicatorConnected());
         QVERIFY(!discoveryRunning());
 
         // The server goes away and comes back at the same port.
         peer.reset();
-        QTRY_VERIFY_WITH_TIMEOUT(!MainClient->indicatorConnected(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!MainClient()->indicatorConnected(), 10000);
         QVERIFY(!link()->isOpen());
         QVERIFY(discoveryRunning());
         peer = std::make_unique<PeerProcess>();
@@ -99,14 +101,14 @@ private slots:
         drainProbes();
         QVERIFY(waitForProbe());
         sendReply("127.0.0.1\n");
-        QTRY_VERIFY(MainClient->indicatorConnected());
+        QTRY_VERIFY(MainClient()->indicatorConnected());
         QVERIFY(link()->isOpen());
         QVERIFY(!discoveryRunning());
 
         // The next main and side taps arrive, with no message.
-        qd::test::tapCentre(MainClient, MainClient->controlRect(QStringLiteral("a15")));
-        WindowSet::instance().show(FormMartyries);
-        qd::test::tapCentre(FormMartyries, FormMartyries->controlRect(QStringLiteral("ark1")));
+        qd::test::tapCentre(MainClient(), MainClient()->controlRect(QStringLiteral("a15")));
+        WindowSet::instance().show(FormMartyries());
+        qd::test::tapCentre(FormMartyries(), FormMartyries()->controlRect(QStringLiteral("ark1")));
         QVERIFY(peer->waitForWords(2));
         QCOMPARE(peer->receivedWords(), QStringList({"a15", "ark1"}));
         QCOMPARE(messages.count(), 0);
@@ -119,7 +121,7 @@ private slots:
         PeerProcess deaf;
         QVERIFY2(deaf.start({"--no-discovery", "--mode", "stop-reading-after", "0", "--receive-buffer", "2048"}),
                  qPrintable(deaf.errorString()));
-        clientForm->Edit3->setText(QString::number(deaf.tcpPort()));
+        clientForm()->Edit3->setText(QString::number(deaf.tcpPort()));
         sendReply("127.0.0.1\n");
         QTRY_VERIFY(link()->isOpen());
         // Small buffers on our side too, so that a few thousand taps fill them.
@@ -127,14 +129,14 @@ private slots:
         ::setsockopt(link()->socketHandle(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
 
         MessageCapture messages;
-        WindowSet::instance().show(FormMartyries);
-        const QRectF key = FormMartyries->controlRect(QStringLiteral("ark1"));
+        WindowSet::instance().show(FormMartyries());
+        const QRectF key = FormMartyries()->controlRect(QStringLiteral("ark1"));
         qint64 longest = 0;
         int taps = 0;
         while (messages.count() == 0 && taps < 100000) {
             QElapsedTimer tap;
             tap.start();
-            qd::test::tapCentre(FormMartyries, key);
+            qd::test::tapCentre(FormMartyries(), key);
             longest = qMax(longest, tap.elapsed());
             ++taps;
         }
@@ -143,19 +145,19 @@ private slots:
         QVERIFY2(longest < 10 * link()->sendTimeoutMs(), qPrintable(QString::number(longest)));
         // The connection is closed and discovery looks for a server again.
         QVERIFY(!link()->isOpen());
-        QTRY_VERIFY(!MainClient->indicatorConnected());
+        QTRY_VERIFY(!MainClient()->indicatorConnected());
         QVERIFY(discoveryRunning());
 
         // A server that reads again is reached by the next reply, and taps arrive with no message.
         PeerProcess reading;
         QVERIFY2(reading.start({"--no-discovery"}), qPrintable(reading.errorString()));
-        clientForm->Edit3->setText(QString::number(reading.tcpPort()));
+        clientForm()->Edit3->setText(QString::number(reading.tcpPort()));
         drainProbes();
         QVERIFY(waitForProbe());
         sendReply("127.0.0.1\n");
-        QTRY_VERIFY(MainClient->indicatorConnected());
-        qd::test::tapCentre(FormMartyries, key);
-        qd::test::tapCentre(MainClient, MainClient->controlRect(QStringLiteral("a15")));
+        QTRY_VERIFY(MainClient()->indicatorConnected());
+        qd::test::tapCentre(FormMartyries(), key);
+        qd::test::tapCentre(MainClient(), MainClient()->controlRect(QStringLiteral("a15")));
         QVERIFY(reading.waitForWords(2));
         QCOMPARE(reading.receivedWords(), QStringList({"ark1", "a15"}));
         QCOMPARE(messages.count(), 1);
@@ -165,7 +167,7 @@ private slots:
     {
         PeerProcess stream;
         QVERIFY2(stream.start({"--no-discovery", "--mode", "stream-bytes"}), qPrintable(stream.errorString()));
-        clientForm->Edit3->setText(QString::number(stream.tcpPort()));
+        clientForm()->Edit3->setText(QString::number(stream.tcpPort()));
         MessageCapture messages;
         // Discovery replies at 100 a second for 7 s, each free to connect to the streaming server
         // whenever the listener is open.
@@ -192,15 +194,15 @@ private slots:
     {
         PeerProcess peer;
         QVERIFY2(peer.start({"--no-discovery"}), qPrintable(peer.errorString()));
-        clientForm->Edit3->setText(QString::number(peer.tcpPort()));
-        WindowSet::instance().show(clientForm);
-        const QRectF toggle = clientForm->controlRect(QStringLiteral("CornerButton1"));
-        const int bound = clientForm->Memo1->maximumBlockCount();
+        clientForm()->Edit3->setText(QString::number(peer.tcpPort()));
+        WindowSet::instance().show(clientForm());
+        const QRectF toggle = clientForm()->controlRect(QStringLiteral("CornerButton1"));
+        const int bound = clientForm()->Memo1->maximumBlockCount();
         QVERIFY(bound >= 1000 && bound <= 10000);
         // Connect and disconnect by hand until far more lines than the bound have been written.
         for (int i = 0; i < bound / 2 + 100; ++i) {
-            qd::test::tapCentre(clientForm, toggle);
-            qd::test::tapCentre(clientForm, toggle);
+            qd::test::tapCentre(clientForm(), toggle);
+            qd::test::tapCentre(clientForm(), toggle);
         }
         const QStringList lines = logLines();
         QCOMPARE(lines.size(), bound);
@@ -212,7 +214,7 @@ private:
     void sendReply(const QByteArray &bytes)
     {
         QUdpSocket server;
-        server.writeDatagram(bytes, QHostAddress(QHostAddress::LocalHost), clientForm->IdUDPServer1->boundPort());
+        server.writeDatagram(bytes, QHostAddress(QHostAddress::LocalHost), controller()->IdUDPServer1()->boundPort());
     }
     void drainProbes()
     {
