@@ -430,7 +430,8 @@ int main(int argc, char **argv)
                     since.restart();
                 }
                 if (!waitFor([&] { return !link()->isOpen(); }, 30000))
-                    fail(QStringLiteral("the client did not come away from the server that %1").arg(QLatin1String(what)));
+                    fail(QStringLiteral("the client did not come away from the server that %1")
+                             .arg(QLatin1String(what)));
                 e.longestMs = qMax(e.longestMs, since.elapsed());
                 if (kind == HostileServers::Vanishes && !hostile.comeBack())
                     fail(QStringLiteral("could not give the vanishing server's address back"));
@@ -444,35 +445,39 @@ int main(int argc, char **argv)
                 if (messages == shownBefore)
                     ++afterwardsQuiet;
                 else
-                    fail(QStringLiteral("a tap after the server that %1 showed \"%2\"").arg(QLatin1String(what), lastMessage));
+                    fail(QStringLiteral("a tap after the server that %1 showed \"%2\"")
+                             .arg(QLatin1String(what), lastMessage));
             }
         }
         int total = 0;
         for (const Episodes &e : episodes)
             total += e.count;
-        std::printf("hostile servers: %d episodes in %d rounds, each reached by a discovery reply\n", total, hostileRounds);
+        std::printf("hostile servers: %d episodes in %d rounds, each reached by a discovery reply\n", total,
+                    hostileRounds);
         for (int k = 0; k < HostileServers::KindCount; ++k) {
             const auto kind = HostileServers::Kind(k);
             const Episodes &e = episodes[k];
             if (!hostile.has(kind)) {
-                std::printf("  %-18s not run (needs the link to nowhere of isolated --sink)\n", HostileServers::name(kind));
+                std::printf("  %-18s not run (needs the link to nowhere of isolated --sink)\n",
+                            HostileServers::name(kind));
                 continue;
             }
             if (kind == HostileServers::StopsReading)
-                std::printf("  %-18s %d episodes: %.0f side taps each before a send stalled, longest stall %lld ms, one side message, then closed\n",
+                std::printf("  %-18s %d episodes: %.0f side taps each before a send stalled, longest stall %lld ms, "
+                            "one side message, then closed\n",
                             HostileServers::name(kind), e.count, e.count ? double(e.taps) / e.count : 0.0,
                             static_cast<long long>(e.longestStallMs));
             else if (kind == HostileServers::Vanishes)
-                std::printf("  %-18s %d episodes: found lost at most %lld ms after its host went\n", HostileServers::name(kind), e.count,
-                            static_cast<long long>(e.longestMs));
+                std::printf("  %-18s %d episodes: found lost at most %lld ms after its host went\n",
+                            HostileServers::name(kind), e.count, static_cast<long long>(e.longestMs));
             else
-                std::printf("  %-18s %d episodes: closed by the client at most %lld ms after the connect\n", HostileServers::name(kind),
-                            e.count, static_cast<long long>(e.longestMs));
+                std::printf("  %-18s %d episodes: closed by the client at most %lld ms after the connect\n",
+                            HostileServers::name(kind), e.count, static_cast<long long>(e.longestMs));
         }
         std::printf("  messages %d (expected %d), quiet main and side taps at the real peer afterwards %d of %d\n",
                     messages - messagesBefore, messagesExpected, afterwardsQuiet, total);
-        std::printf("  resident memory before %.2f MiB, highest %.2f MiB: growth %+.2f MiB%s\n", double(rssBefore) / 1024,
-                    double(rssHighest) / 1024, double(rssHighest - rssBefore) / 1024,
+        std::printf("  resident memory before %.2f MiB, highest %.2f MiB: growth %+.2f MiB%s\n",
+                    double(rssBefore) / 1024, double(rssHighest) / 1024, double(rssHighest - rssBefore) / 1024,
                     rssHighest - rssBefore > 4096 ? "  [limit 4 MiB: EXCEEDED]" : "  [limit 4 MiB: kept]");
         if (rssHighest - rssBefore > 4096)
             fail(QStringLiteral("the hostile servers cost more than 4 MiB"));
