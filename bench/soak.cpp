@@ -5,11 +5,16 @@
 // showed at most one message; and that resident memory stays flat after the warm-up.
 // Run through tools/soak (offscreen, inside the isolated network namespace).
 //
+// Then servers that misbehave for longer (one that stops reading, two that stream, one whose host
+// vanishes), each reached by a discovery reply: the client must come away from each at a bounded
+// cost and reach the real peer again. The vanishing one needs `isolated --sink`.
+//
 // Options: --taps N (default 100000), --flood-seconds S (default 5), --flood-rate N datagrams
-// per second (default 5000).
+// per second (default 5000), --hostile-rounds N (default 5; the vanishing server takes at most 3).
 
 #include "benchpeer.h"
 #include "benchsystem.h"
+#include "hostile.h"
 
 #include <QD_client.h>
 #include <Unit1.h>
@@ -40,6 +45,8 @@
 #include <cstdio>
 #include <cstring>
 #include <link/linkcontroller.h>
+
+#include <sys/socket.h>
 
 namespace {
 
@@ -142,6 +149,7 @@ int main(int argc, char **argv)
     int taps = 100000;
     int floodSeconds = 5;
     int floodRate = 5000;
+    int hostileRounds = 5;
     for (int i = 1; i + 1 < argc; ++i) {
         if (!std::strcmp(argv[i], "--taps"))
             taps = std::atoi(argv[++i]);
@@ -149,6 +157,8 @@ int main(int argc, char **argv)
             floodSeconds = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--flood-rate"))
             floodRate = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--hostile-rounds"))
+            hostileRounds = std::atoi(argv[++i]);
     }
     qd::palette::useOffscreenScreen(QSize(1024, 720));
     qd::palette::Application app(argc, argv);
@@ -339,6 +349,145 @@ int main(int argc, char **argv)
                 warmUp, double(rssAfterWarmUp) / 1024, double(rssEnd) / 1024, double(rssMax) / 1024,
                 double(rssMax - rssAfterWarmUp) / 1024,
                 rssMax - rssAfterWarmUp > 2048 ? "  [limit 2 MiB: EXCEEDED]" : "  [limit 2 MiB: kept]");
+    // Servers that misbehave for longer. The client is sent to each by a discovery reply, as any
+    // host on the LAN could send it, and must come away at a bounded cost and then reach the real
+    // peer again with no message.
+    {
+        using qd::bench::HostileServers;
+        HostileServers hostile;
+        QString error;
+        if (!hostile.start(peer.port(), &error))
+            fail(error);
+        struct Episodes
+        {
+            int count = 0;
+            qint64 longestMs = 0; // to come away: closed by the client, or found lost
+            qint64 longestStallMs = 0;
+            qint64 taps = 0;
+        };
+        Episodes episodes[HostileServers::KindCount];
+        const Key &mainKey = keys.first();
+        const Key &sideKey = keys.last();
+        auto waitFor = [](auto condition, int ms) {
+            const QDeadlineTimer deadline(ms);
+            while (!condition()) {
+                if (deadline.hasExpired())
+                    return false;
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+                QThread::usleep(200);
+            }
+            return true;
+        };
+        auto link = [] { return controller()->IdTCPClient1(); };
+        int opened = 0;
+        QObject::connect(link(), &qd::link::LineConnection::connected, link(), [&opened] { ++opened; });
+        const int messagesBefore = messages;
+        int messagesExpected = 0;
+        const qint64 rssBefore = rssKiB();
+        qint64 rssHighest = rssBefore;
+        int afterwardsQuiet = 0;
+        for (int round = 0; round < hostileRounds; ++round) {
+            for (int k = 0; k < HostileServers::KindCount; ++k) {
+                const auto kind = HostileServers::Kind(k);
+                if (!hostile.has(kind) || (kind == HostileServers::Vanishes && round >= 3))
+                    continue;
+                const char *what = HostileServers::name(kind);
+                // Away from the real peer: it closes after an accepted tap, which the client notices.
+                if (!link()->isOpen() && !reconnect())
+                    continue;
+                tap(mainKey, BenchPeer::Mode::Close);
+                if (!waitFor([&] { return !link()->isOpen(); }, 5000)) {
+                    fail(QStringLiteral("the real peer's close was not noticed"));
+                    continue;
+                }
+                // Counted by the connected event: a streaming server's connection may open and be
+                // cut off within one turn of the event loop.
+                const int openedBefore = opened;
+                discovery.writeDatagram(hostile.reply(kind), QHostAddress::LocalHost, listenPort);
+                if (!waitFor([&] { return opened > openedBefore; }, 5000)) {
+                    fail(QStringLiteral("discovery did not connect to the server that %1").arg(QLatin1String(what)));
+                    continue;
+                }
+                QElapsedTimer since;
+                since.start();
+                Episodes &e = episodes[kind];
+                ++e.count;
+                if (kind == HostileServers::StopsReading) {
+                    // Small buffers on our side too (the bench's own doing), so that a few
+                    // thousand side taps fill them; then one tap stalls and fails.
+                    const int small = 2048;
+                    ::setsockopt(link()->socketHandle(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+                    const int shownBefore = messages;
+                    for (int i = 0; i < 200000 && messages == shownBefore && link()->isOpen(); ++i) {
+                        const qint64 t0 = nowNs();
+                        tap(sideKey, BenchPeer::Mode::Ok);
+                        e.longestStallMs = qMax(e.longestStallMs, (nowNs() - t0) / 1000000);
+                        ++e.taps;
+                    }
+                    if (messages != shownBefore + 1 || lastMessage != sideMessage)
+                        fail(QStringLiteral("a server that stops reading did not cost exactly one side message"));
+                    ++messagesExpected;
+                } else if (kind == HostileServers::Vanishes) {
+                    if (!hostile.vanish()) {
+                        fail(QStringLiteral("could not take the vanishing server's address away"));
+                        continue;
+                    }
+                    since.restart();
+                }
+                if (!waitFor([&] { return !link()->isOpen(); }, 30000))
+                    fail(QStringLiteral("the client did not come away from the server that %1")
+                             .arg(QLatin1String(what)));
+                e.longestMs = qMax(e.longestMs, since.elapsed());
+                if (kind == HostileServers::Vanishes && !hostile.comeBack())
+                    fail(QStringLiteral("could not give the vanishing server's address back"));
+                rssHighest = qMax(rssHighest, rssKiB());
+                // Back at the real peer: the next main and side taps arrive with no message.
+                if (!reconnect())
+                    continue;
+                const int shownBefore = messages;
+                tap(mainKey, BenchPeer::Mode::Ok);
+                tap(sideKey, BenchPeer::Mode::Ok);
+                if (messages == shownBefore)
+                    ++afterwardsQuiet;
+                else
+                    fail(QStringLiteral("a tap after the server that %1 showed \"%2\"")
+                             .arg(QLatin1String(what), lastMessage));
+            }
+        }
+        int total = 0;
+        for (const Episodes &e : episodes)
+            total += e.count;
+        std::printf("hostile servers: %d episodes in %d rounds, each reached by a discovery reply\n", total,
+                    hostileRounds);
+        for (int k = 0; k < HostileServers::KindCount; ++k) {
+            const auto kind = HostileServers::Kind(k);
+            const Episodes &e = episodes[k];
+            if (!hostile.has(kind)) {
+                std::printf("  %-18s not run (needs the link to nowhere of isolated --sink)\n",
+                            HostileServers::name(kind));
+                continue;
+            }
+            if (kind == HostileServers::StopsReading)
+                std::printf("  %-18s %d episodes: %.0f side taps each before a send stalled, longest stall %lld ms, "
+                            "one side message, then closed\n",
+                            HostileServers::name(kind), e.count, e.count ? double(e.taps) / e.count : 0.0,
+                            static_cast<long long>(e.longestStallMs));
+            else if (kind == HostileServers::Vanishes)
+                std::printf("  %-18s %d episodes: found lost at most %lld ms after its host went\n",
+                            HostileServers::name(kind), e.count, static_cast<long long>(e.longestMs));
+            else
+                std::printf("  %-18s %d episodes: closed by the client at most %lld ms after the connect\n",
+                            HostileServers::name(kind), e.count, static_cast<long long>(e.longestMs));
+        }
+        std::printf("  messages %d (expected %d), quiet main and side taps at the real peer afterwards %d of %d\n",
+                    messages - messagesBefore, messagesExpected, afterwardsQuiet, total);
+        std::printf("  resident memory before %.2f MiB, highest %.2f MiB: growth %+.2f MiB%s\n",
+                    double(rssBefore) / 1024, double(rssHighest) / 1024, double(rssHighest - rssBefore) / 1024,
+                    rssHighest - rssBefore > 4096 ? "  [limit 4 MiB: EXCEEDED]" : "  [limit 4 MiB: kept]");
+        if (rssHighest - rssBefore > 4096)
+            fail(QStringLiteral("the hostile servers cost more than 4 MiB"));
+    }
+
     // The flood: datagrams of every length from 0 to 64 bytes while taps go on. The peer only
     // answers "ok" now, so every tap must be accepted and arrive.
     if (!controller()->IdTCPClient1()->isOpen())

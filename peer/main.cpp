@@ -45,7 +45,12 @@ int main(int argc, char *argv[])
                        "  reject           the reject text and LF\n"
                        "  close-after N    \"ok\" LF to each line, then close after the Nth line\n"
                        "  reset-after N    \"ok\" LF to the first N-1 lines, reset the connection at the Nth\n"
-                       "  delay MS         \"ok\" LF, MS milliseconds after each line"));
+                       "  delay MS         \"ok\" LF, MS milliseconds after each line\n"
+                       "  stop-reading-after N\n"
+                       "                   \"ok\" LF to the first N lines, then never read the connection again\n"
+                       "  stream-lines     no replies; send \"ok\" LF lines without end from the accept on\n"
+                       "  stream-bytes     no replies; send bytes without any LF without end from the accept on\n"
+                       "close-after 0 and stop-reading-after 0 act at the accept."));
     parser.addHelpOption();
     const QCommandLineOption tcpPort(QStringLiteral("tcp-port"),
                                      QStringLiteral("TCP port of the command connection (0: any free port)."),
@@ -65,6 +70,10 @@ int main(int argc, char *argv[])
                                   QStringLiteral("MODE"), QStringLiteral("ok"));
     const QCommandLineOption rejectText(QStringLiteral("reject-text"), QStringLiteral("Reply of the reject mode."),
                                         QStringLiteral("TEXT"), QStringLiteral("no"));
+    const QCommandLineOption receiveBuffer(
+        QStringLiteral("receive-buffer"),
+        QStringLiteral("Receive buffer of each connection in bytes, so that a client that is not read fills it soon."),
+        QStringLiteral("BYTES"), QStringLiteral("0"));
     const QCommandLineOption portFile(
         QStringLiteral("port-file"), QStringLiteral("Write \"tcp N\" and \"udp N\" lines to this file once listening."),
         QStringLiteral("PATH"));
@@ -73,7 +82,8 @@ int main(int argc, char *argv[])
         QStringLiteral("Append a line for every datagram on the discovery port to this file:\n"
                        "\"from ADDR:PORT to ADDR bytes HEX\"."),
         QStringLiteral("PATH"));
-    parser.addOptions({tcpPort, udpPort, listen, hostText, noDiscovery, mode, rejectText, portFile, probeLog});
+    parser.addOptions(
+        {tcpPort, udpPort, listen, hostText, noDiscovery, mode, rejectText, receiveBuffer, portFile, probeLog});
     parser.addPositionalArgument(QStringLiteral("N"),
                                  QStringLiteral("The number of a close-after, reset-after or delay mode."),
                                  QStringLiteral("[N]"));
@@ -90,6 +100,10 @@ int main(int argc, char *argv[])
     options.hostText = parser.value(hostText);
     options.rejectText = parser.value(rejectText);
     options.probeLog = parser.value(probeLog);
+    bool bufferOk = false;
+    options.receiveBuffer = parser.value(receiveBuffer).toInt(&bufferOk);
+    if (!bufferOk || options.receiveBuffer < 0)
+        fail(QStringLiteral("bad --receive-buffer"));
     const QStringList numbers = parser.positionalArguments();
     if (numbers.size() > 1)
         fail(QStringLiteral("too many arguments"));

@@ -61,6 +61,9 @@ std::optional<std::pair<ReplyMode, int>> parseMode(const QString &mode, const QS
         {"close-after", ReplyMode::CloseAfter, true},
         {"reset-after", ReplyMode::ResetAfter, true},
         {"delay", ReplyMode::Delay, true},
+        {"stop-reading-after", ReplyMode::StopReadingAfter, true},
+        {"stream-lines", ReplyMode::StreamLines, false},
+        {"stream-bytes", ReplyMode::StreamBytes, false},
     };
     for (const Entry &entry : entries) {
         if (name != QLatin1String(entry.name))
@@ -69,7 +72,9 @@ std::optional<std::pair<ReplyMode, int>> parseMode(const QString &mode, const QS
             return value.isEmpty() ? std::optional(std::pair(entry.mode, 0)) : std::nullopt;
         bool ok = false;
         const int n = value.toInt(&ok);
-        if (!ok || n < (entry.mode == ReplyMode::Delay ? 0 : 1))
+        const bool zeroAllowed = entry.mode == ReplyMode::Delay || entry.mode == ReplyMode::CloseAfter ||
+                                 entry.mode == ReplyMode::StopReadingAfter;
+        if (!ok || n < (zeroAllowed ? 0 : 1))
             return std::nullopt;
         return std::pair(entry.mode, n);
     }
@@ -119,6 +124,8 @@ void PeerServer::acceptConnections()
         const QString peer = QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
         printLine(stderr, QStringLiteral("qd-peer: connection from %1").arg(peer));
         socket->setProperty(kLinesProperty, 0);
+        if (m_options.receiveBuffer > 0)
+            socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, m_options.receiveBuffer);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readLines(socket); });
         // Whoever watches the peer learns that the client closed, and whether it left a piece
         // of a line behind.
@@ -131,7 +138,41 @@ void PeerServer::acceptConnections()
                                                    .arg(rest.size()));
             socket->deleteLater();
         });
+        switch (m_options.mode) {
+        case ReplyMode::CloseAfter:
+            if (m_options.modeValue == 0)
+                socket->disconnectFromHost();
+            break;
+        case ReplyMode::StopReadingAfter:
+            if (m_options.modeValue == 0)
+                stopReading(socket);
+            break;
+        case ReplyMode::StreamLines:
+        case ReplyMode::StreamBytes:
+            connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { stream(socket); });
+            stream(socket);
+            break;
+        default: break;
+        }
     }
+}
+
+void PeerServer::stream(QTcpSocket *socket)
+{
+    // About 64 KiB waiting at any time: enough to keep the connection full, little memory here.
+    static const QByteArray lines = QByteArray("ok\n").repeated(8192);
+    static const QByteArray bytes(24576, 'x');
+    const QByteArray &chunk = m_options.mode == ReplyMode::StreamLines ? lines : bytes;
+    while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 65536)
+        socket->write(chunk);
+}
+
+void PeerServer::stopReading(QTcpSocket *socket)
+{
+    // Whatever the client sends from now on stays in the system's buffers, which fill up; Qt
+    // takes no more than one byte into its own.
+    disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
+    socket->setReadBufferSize(1);
 }
 
 void PeerServer::readLines(QTcpSocket *socket)
@@ -148,6 +189,11 @@ void PeerServer::readLines(QTcpSocket *socket)
         start = lf + 1;
         if (!answerLine(socket, line))
             return;
+        if (m_options.mode == ReplyMode::StopReadingAfter &&
+            socket->property(kLinesProperty).toInt() >= m_options.modeValue) {
+            stopReading(socket);
+            return;
+        }
     }
     socket->setProperty(kBufferProperty, buffer.mid(start));
 }
@@ -187,6 +233,9 @@ bool PeerServer::answerLine(QTcpSocket *socket, const QByteArray &line)
         QTimer::singleShot(m_options.modeValue, socket, [socket] { sendReply(socket, "ok\n"); });
         break;
     }
+    case ReplyMode::StopReadingAfter: sendReply(socket, "ok\n"); break;
+    case ReplyMode::StreamLines:
+    case ReplyMode::StreamBytes: break;
     }
     printLine(stdout, describeWord(word));
     return goOn;

@@ -15,13 +15,16 @@ namespace qd::peer {
 
 // How the peer answers each command line.
 enum class ReplyMode {
-    Ok,         // "ok" LF
-    Empty,      // LF alone
-    Silent,     // no reply
-    Reject,     // the reject text and LF
-    CloseAfter, // "ok" LF to each line; the connection is closed after the Nth line's reply
-    ResetAfter, // "ok" LF to the first N-1 lines; the Nth line is met with a reset instead
-    Delay,      // "ok" LF, sent N milliseconds after the line came
+    Ok,               // "ok" LF
+    Empty,            // LF alone
+    Silent,           // no reply
+    Reject,           // the reject text and LF
+    CloseAfter,       // "ok" LF to each line; the connection is closed after the Nth line's reply (0: at once)
+    ResetAfter,       // "ok" LF to the first N-1 lines; the Nth line is met with a reset instead
+    Delay,            // "ok" LF, sent N milliseconds after the line came
+    StopReadingAfter, // "ok" LF to the first N lines, then the connection is never read again
+    StreamLines,      // no replies; "ok" LF lines are sent without end from the accept on
+    StreamBytes,      // no replies; bytes without any LF are sent without end from the accept on
 };
 
 struct PeerOptions
@@ -37,10 +40,12 @@ struct PeerOptions
     // Where every datagram that reaches the discovery port is written down, one a line;
     // nowhere when empty.
     QString probeLog;
+    int receiveBuffer = 0; // SO_RCVBUF of each connection in bytes; 0 leaves the system's
 };
 
-// Parses "ok", "empty", "silent", "reject", "close-after N", "reset-after N", "delay MS", where
-// the number may also be joined with '=' ("close-after=3"). Returns nothing on bad input.
+// Parses "ok", "empty", "silent", "reject", "close-after N", "reset-after N", "delay MS",
+// "stop-reading-after N", "stream-lines", "stream-bytes", where the number may also be joined
+// with '=' ("close-after=3"). Returns nothing on bad input.
 std::optional<std::pair<ReplyMode, int>> parseMode(const QString &mode, const QString &number);
 
 // The reference peer: answers discovery probes on UDP and receives command lines on TCP,
@@ -63,6 +68,9 @@ private:
     void readLines(QTcpSocket *socket);
     // Returns false when the connection has been closed or reset and no further line is taken.
     bool answerLine(QTcpSocket *socket, const QByteArray &line);
+    // Keeps the stream of a streaming mode topped up in the socket's write buffer.
+    void stream(QTcpSocket *socket);
+    void stopReading(QTcpSocket *socket);
     void answerProbes();
 
     PeerOptions m_options;

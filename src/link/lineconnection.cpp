@@ -93,6 +93,7 @@ LineConnection::~LineConnection()
 {
     // Dropped without a word to the server and without an event, as at the program's end.
     abortConnect();
+    delete m_watcher;
     platform::closeSocket(m_socket);
 }
 
@@ -107,6 +108,7 @@ void LineConnection::connectToServer()
     m_hasObject = true;
     m_queue.clear();
     m_skippingLongLine = false;
+    m_skipped = 0;
     m_closedByServer = false;
     try {
         const QDeadlineTimer deadline(m_connectTimeoutMs > 0 ? m_connectTimeoutMs : -1);
@@ -123,11 +125,15 @@ void LineConnection::connectToServer()
         }
         if (m_sendTimeoutMs > 0)
             platform::setSendTimeout(socket, m_sendTimeoutMs);
+        // A system that refuses a part of it still finds a dead server, only later.
+        platform::setLiveness(socket, m_liveness);
         m_socket = socket;
     } catch (const Failure &) {
         dropObject();
         throw;
     }
+    ++m_openings;
+    watchSocket();
     emit connected();
 }
 
@@ -143,6 +149,7 @@ void LineConnection::startConnect()
     m_hasObject = true;
     m_queue.clear();
     m_skippingLongLine = false;
+    m_skipped = 0;
     m_closedByServer = false;
     m_connecting = true;
     ++m_attempt;
@@ -194,8 +201,11 @@ void LineConnection::endAttempt(int error)
     if (error == 0 && socket != platform::kNoSocket) {
         if (m_sendTimeoutMs > 0)
             platform::setSendTimeout(socket, m_sendTimeoutMs);
+        platform::setLiveness(socket, m_liveness);
         m_hasObject = true;
         m_socket = socket;
+        ++m_openings;
+        watchSocket();
         emit connected();
         return;
     }
@@ -236,9 +246,10 @@ void LineConnection::disconnectFromServer()
 
 bool LineConnection::connectedTest()
 {
-    // Take in what has arrived, so that an end of stream behind it comes to light too. The bound
-    // keeps a server that never stops sending from holding us here.
-    for (int i = 0; i < 32 && isOpen(); ++i) {
+    // Take in what has arrived, so that an end of stream behind it comes to light too. The queue's
+    // bound keeps a server that never stops sending from holding us here or filling memory: once
+    // the queue is full, more bytes end the connection.
+    while (isOpen()) {
         int error = 0;
         if (platform::waitReadable(m_socket, 0, &error) != platform::WaitResult::Ready)
             break;
@@ -254,23 +265,39 @@ void LineConnection::writeLine(const QString &word)
         throw Failure(notConnectedText());
     // The whole line goes to the socket in one send, so that it travels in one segment; a
     // partial send is followed by sends of the rest.
+    //
+    // The send bound covers the whole line: each send of a rest gets only what is left of it. A
+    // send that times out counts as a lost connection, because the server may hold part of the
+    // line, and the connection is closed.
     const QByteArray line = encodeLine(word);
+    const QDeadlineTimer deadline(m_sendTimeoutMs > 0 ? qint64(m_sendTimeoutMs) : qint64(-1));
+    bool boundShortened = false;
     qsizetype sent = 0;
     while (sent < line.size()) {
         int error = 0;
-        const qint64 n = platform::sendBytes(m_socket, line.constData() + sent, line.size() - sent, &error);
+        qint64 n = platform::sendBytes(m_socket, line.constData() + sent, line.size() - sent, &error);
         if (n > 0) {
             sent += n;
-            continue;
+            if (sent == line.size() || m_sendTimeoutMs == 0)
+                continue;
+            const qint64 left = deadline.remainingTime();
+            if (left > 0) {
+                boundShortened = platform::setSendTimeout(m_socket, int(left));
+                continue;
+            }
+            n = -1;
+            error = platform::timedOutError();
         }
         if (n == 0) {
-            closeOurSide();
+            loseConnection();
             throw Failure(closedByServerText());
         }
         if (platform::meansConnectionLost(error))
-            closeOurSide();
+            loseConnection();
         throw Failure(platform::socketErrorText(error));
     }
+    if (boundShortened)
+        platform::setSendTimeout(m_socket, m_sendTimeoutMs);
 }
 
 QString LineConnection::readLine()
@@ -283,6 +310,11 @@ QString LineConnection::readLine()
     for (;;) {
         if (m_skippingLongLine && skipRestOfLongLine())
             scanFrom = 0;
+        if (m_skippingLongLine && m_skipped > kMaxQueued && isOpen()) {
+            // A line whose end never comes is a server that streams without end.
+            overflow();
+            throw Failure(closedByServerText());
+        }
         if (!m_skippingLongLine) {
             const qsizetype lf = m_queue.indexOf('\n', scanFrom);
             if (lf > kMaxLineLength) {
@@ -300,6 +332,7 @@ QString LineConnection::readLine()
                 // The line is too long whatever comes next. Refuse it now rather than let the
                 // queue grow, and drop the rest of it as it arrives, so that one long line costs
                 // one failed read and the lines after it read normally.
+                m_skipped = m_queue.size();
                 m_queue.clear();
                 m_skippingLongLine = true;
                 throw Failure(lineTooLongText());
@@ -322,17 +355,31 @@ QString LineConnection::readLine()
 bool LineConnection::receiveIntoQueue(int *error)
 {
     const qsizetype queued = m_queue.size();
-    m_queue.resize(queued + kReceiveChunk);
-    const qint64 n = platform::receiveBytes(m_socket, m_queue.data() + queued, kReceiveChunk, error);
-    m_queue.resize(queued + qMax<qint64>(n, 0));
-    if (n > 0)
-        return true;
+    const qsizetype room = qMin<qsizetype>(kReceiveChunk, kMaxQueued - queued);
+    qint64 n = 0;
+    if (room > 0) {
+        m_queue.resize(queued + room);
+        n = platform::receiveBytes(m_socket, m_queue.data() + queued, room, error);
+        m_queue.resize(queued + qMax<qint64>(n, 0));
+        if (n > 0)
+            return true;
+    } else {
+        // The queue is full. One byte tells an end of stream or a reset from a server that goes
+        // on sending; the byte is not kept either way.
+        char byte = 0;
+        n = platform::receiveBytes(m_socket, &byte, 1, error);
+        if (n > 0) {
+            *error = 0;
+            overflow();
+            return false;
+        }
+    }
     if (n == 0) {
         *error = 0;
         m_closedByServer = true;
-        closeOurSide();
+        loseConnection();
     } else if (platform::meansConnectionLost(*error)) {
-        closeOurSide();
+        loseConnection();
     }
     return false;
 }
@@ -341,16 +388,53 @@ bool LineConnection::skipRestOfLongLine()
 {
     const qsizetype lf = m_queue.indexOf('\n');
     if (lf < 0) {
+        m_skipped += m_queue.size();
         m_queue.clear();
         return false;
     }
     m_queue.remove(0, lf + 1);
     m_skippingLongLine = false;
+    m_skipped = 0;
     return true;
+}
+
+void LineConnection::loseConnection()
+{
+    closeOurSide();
+    // Reported from the event loop, so that whoever handles it never runs inside a connect, a
+    // write or a read; a connection opened before then makes the report stale.
+    const quint64 opening = m_openings;
+    QMetaObject::invokeMethod(
+        this,
+        [this, opening] {
+            if (m_openings == opening && !isOpen())
+                emit connectionLost();
+        },
+        Qt::QueuedConnection);
+}
+
+void LineConnection::overflow()
+{
+    m_closedByServer = true;
+    loseConnection();
+}
+
+void LineConnection::watchSocket()
+{
+    // Whatever the socket reports (bytes, an end of stream, a reset, a dropped dead connection)
+    // is taken in by the connected test at once.
+    m_watcher = new QSocketNotifier(qintptr(m_socket), QSocketNotifier::Read, this);
+    connect(m_watcher, &QSocketNotifier::activated, this, [this] { connectedTest(); });
 }
 
 void LineConnection::closeOurSide()
 {
+    if (m_watcher) {
+        // This may run inside the watcher's own signal: stop it now, delete it later.
+        m_watcher->setEnabled(false);
+        m_watcher->deleteLater();
+        m_watcher = nullptr;
+    }
     platform::closeSocket(m_socket);
     m_socket = platform::kNoSocket;
 }
@@ -361,6 +445,7 @@ void LineConnection::dropObject()
     m_hasObject = false;
     m_queue.clear();
     m_skippingLongLine = false;
+    m_skipped = 0;
 }
 
 } // namespace qd::link

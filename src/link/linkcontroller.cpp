@@ -33,6 +33,7 @@ LinkController::LinkController(const LinkSettings &settings, QObject *parent)
     connect(m_connection, &LineConnection::connected, this, &LinkController::attemptSucceeded);
     connect(m_connection, &LineConnection::connectFailed, this, &LinkController::attemptFailed);
     connect(m_connection, &LineConnection::disconnected, this, &LinkController::IdTCPClient1Disconnected);
+    connect(m_connection, &LineConnection::connectionLost, this, &LinkController::IdTCPClient1Lost);
 
     m_listener->setListenPort(settings.listenPort);
     m_listener->setProbeTarget(settings.probeTarget, settings.probePort);
@@ -272,6 +273,15 @@ void LinkController::IdTCPClient1Connected()
 void LinkController::IdTCPClient1Disconnected()
 {
     emit logLine(QStringLiteral("Client disconnected from server"));
+    switchIndicator(false);
+    enableDiscovery();
+}
+
+void LinkController::IdTCPClient1Lost()
+{
+    // The server has closed or reset the connection, stopped reading or answering, or sent more
+    // than it may; our side is closed already. Look for a server again, without a word: nothing
+    // was lost that a tap's own message would not report.
     switchIndicator(false);
     enableDiscovery();
 }

@@ -88,6 +88,8 @@ public:
     void IdUDPServer1UDPRead(const QByteArray &data);
     void IdTCPClient1Connected();
     void IdTCPClient1Disconnected();
+    // The connection ended on its own (LineConnection::connectionLost()): searching, discovery on.
+    void IdTCPClient1Lost();
 
 signals:
     void hostTextChanged(const QString &text);

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -132,9 +133,13 @@ QString socketErrorText(int error)
 bool meansConnectionLost(int error)
 {
 #ifdef Q_OS_WIN
-    return error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAESHUTDOWN || error == WSAENETRESET;
+    return error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAESHUTDOWN || error == WSAENETRESET ||
+           error == WSAETIMEDOUT || error == WSAEHOSTUNREACH || error == WSAENETUNREACH || error == WSAEHOSTDOWN ||
+           error == WSAENETDOWN || error == WSAENOTCONN;
 #else
-    return error == ECONNRESET || error == ECONNABORTED || error == EPIPE || error == ESHUTDOWN || error == ENETRESET;
+    return error == ECONNRESET || error == ECONNABORTED || error == EPIPE || error == ESHUTDOWN || error == ENETRESET ||
+           error == ETIMEDOUT || error == EHOSTUNREACH || error == ENETUNREACH || error == EHOSTDOWN ||
+           error == ENETDOWN || error == ENOTCONN;
 #endif
 }
 
@@ -288,6 +293,51 @@ bool setSendTimeout(SocketHandle socket, int timeoutMs)
     tv.tv_sec = qMax(timeoutMs, 0) / 1000;
     tv.tv_usec = (qMax(timeoutMs, 0) % 1000) * 1000;
     return ::setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv) == 0;
+#endif
+}
+
+bool setLiveness(SocketHandle socket, const Liveness &liveness)
+{
+#ifdef Q_OS_WIN
+    auto set = [socket](int level, int name, DWORD value) {
+        return ::setsockopt(socket, level, name, reinterpret_cast<const char *>(&value), sizeof value) == 0;
+    };
+    bool ok = set(SOL_SOCKET, SO_KEEPALIVE, TRUE);
+#ifdef TCP_KEEPIDLE
+    ok = set(IPPROTO_TCP, TCP_KEEPIDLE, DWORD(liveness.idleSeconds)) && ok;
+    ok = set(IPPROTO_TCP, TCP_KEEPINTVL, DWORD(liveness.intervalSeconds)) && ok;
+#endif
+#ifdef TCP_KEEPCNT
+    ok = set(IPPROTO_TCP, TCP_KEEPCNT, DWORD(liveness.probes)) && ok;
+#endif
+#ifdef TCP_MAXRT
+    // Windows bounds the retransmission of unacknowledged data in whole seconds.
+    ok = set(IPPROTO_TCP, TCP_MAXRT, DWORD(qMax(1, (liveness.unansweredMs + 999) / 1000))) && ok;
+#endif
+    return ok;
+#else
+    auto set = [socket](int level, int name, int value) {
+        return ::setsockopt(socket, level, name, &value, sizeof value) == 0;
+    };
+    bool ok = set(SOL_SOCKET, SO_KEEPALIVE, 1);
+#if defined(TCP_KEEPIDLE)
+    ok = set(IPPROTO_TCP, TCP_KEEPIDLE, liveness.idleSeconds) && ok;
+#elif defined(TCP_KEEPALIVE)
+    ok = set(IPPROTO_TCP, TCP_KEEPALIVE, liveness.idleSeconds) && ok; // macOS spells the idle time so
+#endif
+#ifdef TCP_KEEPINTVL
+    ok = set(IPPROTO_TCP, TCP_KEEPINTVL, liveness.intervalSeconds) && ok;
+#endif
+#ifdef TCP_KEEPCNT
+    ok = set(IPPROTO_TCP, TCP_KEEPCNT, liveness.probes) && ok;
+#endif
+#if defined(TCP_USER_TIMEOUT)
+    ok = set(IPPROTO_TCP, TCP_USER_TIMEOUT, liveness.unansweredMs) && ok;
+#elif defined(TCP_RXT_CONNDROPTIME)
+    // macOS bounds the retransmission of unacknowledged data in whole seconds.
+    ok = set(IPPROTO_TCP, TCP_RXT_CONNDROPTIME, qMax(1, (liveness.unansweredMs + 999) / 1000)) && ok;
+#endif
+    return ok;
 #endif
 }
 

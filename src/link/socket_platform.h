@@ -29,8 +29,10 @@ int timedOutError();
 // "Socket Error # <n>\n<description>", the text the user sees for a socket failure.
 QString socketErrorText(int error);
 
-// True for the errors that mean the connection is gone for good: reset, abort, shut down or
-// a broken pipe. The caller closes its side on these and leaves the connection open on any other.
+// True for the errors that mean the connection is gone for good: reset, abort, shut down, a
+// broken pipe, and the system giving up on a peer that no longer answers (timed out, host or
+// network unreachable). The caller closes its side on these and leaves the connection open on
+// any other.
 bool meansConnectionLost(int error);
 
 // A blocking IPv4 TCP socket that never raises SIGPIPE and is not inherited by child processes.
@@ -58,6 +60,21 @@ int lookupIPv4(const QByteArray &name, quint32 *address);
 // Bounds a blocking send; a send that cannot hand over any byte for that long fails with
 // timedOutError(). 0 means no bound.
 bool setSendTimeout(SocketHandle socket, int timeoutMs);
+
+// How soon a connected socket finds out that its peer has gone without a word (host off, cable
+// pulled): keep-alive probes after idleSeconds without traffic, one every intervalSeconds, and
+// a bound on how long sent data or probes may stay unanswered before the system drops the
+// connection (TCP_USER_TIMEOUT on Linux, the nearest equivalent elsewhere). The dropped
+// connection then reads as an error that meansConnectionLost() accepts. Returns false when the
+// system refused a part of it; what it took stays in force.
+struct Liveness
+{
+    int idleSeconds = 2;
+    int intervalSeconds = 1;
+    int probes = 3;
+    int unansweredMs = 5000;
+};
+bool setLiveness(SocketHandle socket, const Liveness &liveness);
 
 // One send / one receive. Return the byte count, or -1 with *error set. Interrupted calls are
 // retried here.

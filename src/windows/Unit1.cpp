@@ -36,6 +36,9 @@ TclientForm::TclientForm(qd::link::LinkController &link) : FormWindow(QStringLit
             Edit2->setText(text);
     });
     connect(&link, &qd::link::LinkController::replyTextChanged, Label1, &QLabel::setText);
+    // The log keeps its last lines only: a server that accepts and closes at once would
+    // otherwise grow it by two lines a reconnect for as long as the program runs.
+    Memo1->setMaximumBlockCount(kLogLines);
     connect(&link, &qd::link::LinkController::logLine, Memo1, &QPlainTextEdit::appendPlainText);
     // While a connect asked for by hand is under way the toggle is greyed and the window shows
     // the busy pointer; the window itself stays live.

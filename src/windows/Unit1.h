@@ -24,6 +24,8 @@ public:
     QLineEdit *Edit2 = nullptr;
     QLineEdit *Edit3 = nullptr;
     QPlainTextEdit *Memo1 = nullptr;
+    // How many of the latest lines the link log keeps.
+    static constexpr int kLogLines = 2000;
     QLabel *Label1 = nullptr;
     QAbstractButton *CornerButton1 = nullptr;
 

@@ -39,7 +39,18 @@ constexpr int kTaps = 3;
 //   M  main-window failure that finds the connection gone or closes it
 //   m  main-window failure that leaves the connection open
 //   S  side send written       F  side failure
-enum class Outcome { Accepted, Rejected, MainFailure, MainFailureStillOpen, SideSent, SideFailure };
+//   a  reply accepted, s  side send written, and then the server's close or reset is noticed
+//      before the next tap: the indicator shows searching and discovery runs, with no message
+enum class Outcome {
+    Accepted,
+    Rejected,
+    MainFailure,
+    MainFailureStillOpen,
+    SideSent,
+    SideFailure,
+    AcceptedThenLost,
+    SideSentThenLost
+};
 
 Outcome outcomeOf(QChar c)
 {
@@ -50,6 +61,8 @@ Outcome outcomeOf(QChar c)
     case 'm': return Outcome::MainFailureStillOpen;
     case 'S': return Outcome::SideSent;
     case 'F': return Outcome::SideFailure;
+    case 'a': return Outcome::AcceptedThenLost;
+    case 's': return Outcome::SideSentThenLost;
     }
     qFatal("bad outcome letter");
 }
@@ -103,6 +116,14 @@ LinkState afterOutcome(LinkState s, Outcome outcome)
     case Outcome::SideFailure:
         s.messages << qd::test::kSideSendFailure;
         s.open = false;
+        break;
+    case Outcome::AcceptedThenLost:
+    case Outcome::SideSentThenLost:
+        if (outcome == Outcome::AcceptedThenLost)
+            s.label1 = QStringLiteral("x");
+        s.open = false;
+        s.indicatorConnected = false;
+        s.discoveryRunning = true;
         break;
     }
     return s;
@@ -171,13 +192,12 @@ private slots:
             // Rejected once; the reject's disconnect leaves nothing to write on. Side sends never
             // look at the reply.
             {"reject", {QStringLiteral("reject")}, "RMM", 1, 0, "SSS", 3, 3},
-            // The peer answers the first line, then closes. The main read finds the close at the
-            // second tap; a side write into the closed connection still goes out once, and only
-            // the third meets the reset the peer's system sent back.
-            {"close-after 1", {QStringLiteral("close-after"), QStringLiteral("1")}, "AMM", 1, 0, "SSF", 1, 0},
-            // The second line is met with a reset: the main read meets it at once, a side send at
-            // the next write.
-            {"reset-after 2", {QStringLiteral("reset-after"), QStringLiteral("2")}, "AMM", 2, 0, "SSF", 2, 0},
+            // The peer answers the first line, then closes. The link notices the close as it comes,
+            // so nothing is written into the closed connection: the next main and side sends fail.
+            {"close-after 1", {QStringLiteral("close-after"), QStringLiteral("1")}, "aMM", 1, 0, "sFF", 1, 0},
+            // The second line is met with a reset: the main read meets it at once; after a side
+            // send the link notices it as it comes, and the next side send fails.
+            {"reset-after 2", {QStringLiteral("reset-after"), QStringLiteral("2")}, "AMM", 2, 0, "SsF", 2, 0},
             // A reply line too long to read fails the read but not the connection: the indicator
             // shows searching while the words still reach the peer. (Where the tail of a long
             // line lands depends on how it arrives, so the queue is not checked after main sends.)
@@ -249,7 +269,12 @@ private slots:
                 m_peer->waitForWords(qMin(i + 1, wordsReceived), 5000);
                 QTest::qWait(30);
             }
-            expected = afterOutcome(expected, outcomeOf(outcomes.at(i)));
+            const Outcome outcome = outcomeOf(outcomes.at(i));
+            if (outcome == Outcome::AcceptedThenLost || outcome == Outcome::SideSentThenLost) {
+                // Noticed without any further tap, as soon as the close or reset arrives.
+                QTRY_VERIFY_WITH_TIMEOUT(!MainClient()->indicatorConnected(), 10000);
+            }
+            expected = afterOutcome(expected, outcome);
             const LinkState actual = current();
             QVERIFY2(actual == expected, qPrintable(QStringLiteral("after tap %1:\n   actual: %2\n expected: %3")
                                                         .arg(i + 1)

@@ -7,6 +7,8 @@
 #include "link/socket_platform.h"
 #include "support/peerprocess.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -14,6 +16,10 @@
 
 #include <cerrno>
 #include <memory>
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 using qd::link::Failure;
 using qd::link::LineConnection;
@@ -39,6 +45,25 @@ const QString kClosedByServer = QStringLiteral("Connection closed by the server.
 const QString kTooLong = QStringLiteral("Reply line longer than 16384 bytes.");
 
 using qd::test::failureOf;
+
+// Resident memory of this process, from the system's own count.
+qint64 residentKiB()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLongLong() * 4 : -1;
+}
+
+int intOption(qd::link::platform::SocketHandle socket, int level, int name)
+{
+    int value = -1;
+    socklen_t length = sizeof value;
+    if (::getsockopt(socket, level, name, &value, &length) != 0)
+        return -1;
+    return value;
+}
 
 // A port that nothing listens on: the system hands out a free one, and it is let go at once.
 quint16 closedPort()
@@ -88,6 +113,18 @@ private slots:
 
     void exchangeWithPeer_data();
     void exchangeWithPeer();
+
+    // A broken or hostile server.
+    void streamingServerEndsWithinTheBound_data();
+    void streamingServerEndsWithinTheBound();
+    void streamingServersCostNoMemory();
+    void endlessLongLineEndsTheConnection();
+    void serverThatStopsReadingCostsOneBoundedStall();
+    void lossNoticedWithoutATap_data();
+    void lossNoticedWithoutATap();
+    void lossReportedOnceAndNeverForANewConnection();
+    void livenessOptions_data();
+    void livenessOptions();
 
 private:
     // Connects the connection under test to the test's server and accepts the server end.
@@ -560,6 +597,246 @@ void TestLineConnection::exchangeWithPeer()
     QVERIFY(peer.waitForWords(int(reads.size())));
     QCOMPARE(peer.receivedWords(), words.mid(0, reads.size()));
     QCOMPARE(disconnectedSpy.count(), 0);
+}
+
+void TestLineConnection::streamingServerEndsWithinTheBound_data()
+{
+    QTest::addColumn<QString>("mode");
+    // Whether the bytes are taken in by the socket's watch from the event loop, or by connected
+    // tests alone, as every discovery reply runs one.
+    QTest::addColumn<bool>("eventLoop");
+
+    for (const bool eventLoop : {true, false}) {
+        const char *const driver = eventLoop ? "watched" : "connected tests";
+        QTest::addRow("ok lines, %s", driver) << QStringLiteral("stream-lines") << eventLoop;
+        QTest::addRow("bytes without LF, %s", driver) << QStringLiteral("stream-bytes") << eventLoop;
+    }
+}
+
+void TestLineConnection::streamingServerEndsWithinTheBound()
+{
+    QFETCH(QString, mode);
+    QFETCH(bool, eventLoop);
+
+    PeerProcess peer;
+    QVERIFY2(peer.start({QStringLiteral("--mode"), mode, QStringLiteral("--no-discovery")}),
+             qPrintable(peer.errorString()));
+    m_connection->setPort(peer.tcpPort());
+    QSignalSpy lostSpy(m_connection.get(), &LineConnection::connectionLost);
+    QSignalSpy disconnectedSpy(m_connection.get(), &LineConnection::disconnected);
+    QCOMPARE(failureOf([&] { m_connection->connectToServer(); }), QString());
+
+    if (eventLoop) {
+        QVERIFY(lostSpy.wait(30000));
+    } else {
+        QElapsedTimer patience;
+        patience.start();
+        while (m_connection->connectedTest() && patience.elapsed() < 30000) {
+            QVERIFY(m_connection->pendingBytes().size() <= LineConnection::kMaxQueued);
+        }
+    }
+    // Ended like a close by the server, with no more queued than the bound.
+    QVERIFY(!m_connection->isOpen());
+    QVERIFY(m_connection->closedByServer());
+    QVERIFY(m_connection->pendingBytes().size() <= LineConnection::kMaxQueued);
+    QCOMPARE(disconnectedSpy.count(), 0);
+
+    // What was queued still reads, oldest first, up to the end.
+    qsizetype lines = 0;
+    QString failure;
+    for (;;) {
+        QString line;
+        failure = failureOf([&] { line = m_connection->readLine(); });
+        if (!failure.isNull())
+            break;
+        QCOMPARE(line, QStringLiteral("ok"));
+        ++lines;
+    }
+    if (mode == QLatin1String("stream-lines")) {
+        QVERIFY(lines > 0);
+        QVERIFY(lines <= LineConnection::kMaxQueued / 3);
+        QCOMPARE(failure, kClosedByServer);
+    } else {
+        QCOMPARE(lines, 0);
+        QCOMPARE(failure, kTooLong);
+        QCOMPARE(failureOf([&] { m_connection->readLine(); }), kClosedByServer);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(lostSpy.count(), 1, 30000);
+}
+
+void TestLineConnection::streamingServersCostNoMemory()
+{
+    // Connection after connection to servers that stream without end, as discovery would make
+    // them: memory stays where it was after the first few.
+    PeerProcess lines;
+    PeerProcess bytes;
+    QVERIFY2(lines.start({"--mode", "stream-lines", "--no-discovery"}), qPrintable(lines.errorString()));
+    QVERIFY2(bytes.start({"--mode", "stream-bytes", "--no-discovery"}), qPrintable(bytes.errorString()));
+    QSignalSpy lostSpy(m_connection.get(), &LineConnection::connectionLost);
+    qint64 before = 0;
+    for (int i = 0; i < 400; ++i) {
+        if (i == 40)
+            before = residentKiB();
+        m_connection->setPort(i % 2 ? lines.tcpPort() : bytes.tcpPort());
+        QCOMPARE(failureOf([&] { m_connection->connectToServer(); }), QString());
+        QVERIFY(lostSpy.wait(30000));
+        QVERIFY(m_connection->pendingBytes().size() <= LineConnection::kMaxQueued);
+    }
+    const qint64 growth = residentKiB() - before;
+    qInfo("resident memory grew by %lld KiB over 360 streaming connections", growth);
+    QVERIFY2(growth < 2048, qPrintable(QString::number(growth)));
+}
+
+void TestLineConnection::endlessLongLineEndsTheConnection()
+{
+    // Reads alone, with no event loop in between: the refused line is skipped only up to the bound.
+    PeerProcess peer;
+    QVERIFY2(peer.start({"--mode", "stream-bytes", "--no-discovery"}), qPrintable(peer.errorString()));
+    m_connection->setPort(peer.tcpPort());
+    QCOMPARE(failureOf([&] { m_connection->connectToServer(); }), QString());
+    QCOMPARE(failureOf([&] { m_connection->readLine(); }), kTooLong);
+    QCOMPARE(failureOf([&] { m_connection->readLine(); }), kClosedByServer);
+    QVERIFY(!m_connection->isOpen());
+    QVERIFY(m_connection->closedByServer());
+    QCOMPARE(failureOf([&] { m_connection->writeLine(QStringLiteral("a15")); }), kNotConnected);
+}
+
+void TestLineConnection::serverThatStopsReadingCostsOneBoundedStall()
+{
+    const int bound = 300;
+    m_connection->setSendTimeoutMs(bound);
+    QSignalSpy lostSpy(m_connection.get(), &LineConnection::connectionLost);
+    QSignalSpy disconnectedSpy(m_connection.get(), &LineConnection::disconnected);
+    QVERIFY(openPair());
+    // The server takes nothing more: Qt holds at most one byte, the buffers are small.
+    m_peer->setReadBufferSize(1);
+    m_peer->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    const int small = 4096;
+    ::setsockopt(m_connection->socketHandle(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+
+    const QString word(65536, QLatin1Char('w'));
+    QString failure;
+    qint64 stall = 0;
+    for (int i = 0; i < 200 && failure.isNull(); ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        failure = failureOf([&] { m_connection->writeLine(word); });
+        stall = timer.elapsed();
+    }
+    QCOMPARE(failure, socketError(ETIMEDOUT, "Connection timed out."));
+    qInfo("the stalled send gave up after %lld ms (bound %d ms)", stall, bound);
+    QVERIFY2(stall < 30 * bound, qPrintable(QString::number(stall)));
+    // Part of that line may be at the server: the connection is closed, not reused.
+    QVERIFY(!m_connection->isOpen());
+    QCOMPARE(failureOf([&] { m_connection->writeLine(QStringLiteral("a15")); }), kNotConnected);
+    QVERIFY(lostSpy.wait(30000));
+    QCOMPARE(lostSpy.count(), 1);
+    QCOMPARE(disconnectedSpy.count(), 0);
+
+    // A server that reads again gets the next word whole on a fresh connection.
+    QVERIFY(openPair());
+    QCOMPARE(failureOf([&] { m_connection->writeLine(QStringLiteral("a15")); }), QString());
+    QCOMPARE(serverReceives(5), QByteArray("a15\r\n"));
+}
+
+void TestLineConnection::lossNoticedWithoutATap_data()
+{
+    QTest::addColumn<bool>("reset");
+    QTest::addColumn<QByteArray>("before"); // what the server sends before it goes
+    QTest::newRow("close") << false << QByteArray();
+    QTest::newRow("close after unread lines") << false << QByteArray("ok\nok\n");
+    QTest::newRow("reset") << true << QByteArray();
+}
+
+void TestLineConnection::lossNoticedWithoutATap()
+{
+    QFETCH(bool, reset);
+    QFETCH(QByteArray, before);
+
+    QSignalSpy lostSpy(m_connection.get(), &LineConnection::connectionLost);
+    QSignalSpy disconnectedSpy(m_connection.get(), &LineConnection::disconnected);
+    QVERIFY(openPair());
+    QVERIFY(serverSends(before));
+    if (reset)
+        serverResets();
+    else
+        serverCloses();
+    // No read, no write, no connected test: the event loop alone finds it.
+    QVERIFY(lostSpy.wait(30000));
+    QVERIFY(!m_connection->isOpen());
+    QCOMPARE(m_connection->closedByServer(), !reset);
+    QCOMPARE(disconnectedSpy.count(), 0);
+    // Reply lines that came before the close stay queued for the reads.
+    QCOMPARE(m_connection->pendingBytes(), before);
+    for (qsizetype i = 0; i < before.count('\n'); ++i)
+        QCOMPARE(m_connection->readLine(), QStringLiteral("ok"));
+    QVERIFY(!failureOf([&] { m_connection->readLine(); }).isNull());
+
+    // The next connect opens a fresh connection at once.
+    QVERIFY(openPair());
+    QVERIFY(m_connection->connectedTest());
+    QCOMPARE(lostSpy.count(), 1);
+}
+
+void TestLineConnection::lossReportedOnceAndNeverForANewConnection()
+{
+    QSignalSpy lostSpy(m_connection.get(), &LineConnection::connectionLost);
+
+    // A reset met by writes is reported once, however many calls meet the closed connection.
+    QVERIFY(openPair());
+    serverResets();
+    QString text;
+    for (int i = 0; i < 1000 && text.isNull(); ++i)
+        text = failureOf([&] { m_connection->writeLine(QStringLiteral("a15")); });
+    QVERIFY(!text.isNull());
+    QCOMPARE(failureOf([&] { m_connection->writeLine(QStringLiteral("a16")); }), kNotConnected);
+    QVERIFY(!m_connection->connectedTest());
+    QTRY_COMPARE_WITH_TIMEOUT(lostSpy.count(), 1, 30000);
+    QTest::qWait(50);
+    QCOMPARE(lostSpy.count(), 1);
+
+    // A close found by a read and followed by a new connection before the event loop runs: the
+    // new connection is not reported lost.
+    QVERIFY(openPair());
+    serverCloses();
+    QCOMPARE(failureOf([&] { m_connection->readLine(); }), kClosedByServer);
+    QVERIFY(openPair());
+    QTest::qWait(50);
+    QCOMPARE(lostSpy.count(), 1);
+    QVERIFY(m_connection->isOpen());
+
+    // Our own disconnect and a failed connect are no losses.
+    m_connection->disconnectFromServer();
+    m_connection->setPort(closedPort());
+    QVERIFY(!failureOf([&] { m_connection->connectToServer(); }).isNull());
+    QTest::qWait(50);
+    QCOMPARE(lostSpy.count(), 1);
+}
+
+void TestLineConnection::livenessOptions_data()
+{
+    QTest::addColumn<bool>("custom");
+    QTest::newRow("the link's own") << false;
+    QTest::newRow("set by the owner") << true;
+}
+
+void TestLineConnection::livenessOptions()
+{
+    QFETCH(bool, custom);
+    qd::link::platform::Liveness liveness;
+    // A dead server is found within seconds, not the system's hours.
+    QVERIFY(liveness.idleSeconds <= 5 && liveness.unansweredMs <= 10000);
+    if (custom) {
+        liveness = {7, 3, 4, 9000};
+        m_connection->setLiveness(liveness);
+    }
+    QVERIFY(openPair());
+    const auto socket = m_connection->socketHandle();
+    QCOMPARE(intOption(socket, SOL_SOCKET, SO_KEEPALIVE), 1);
+    QCOMPARE(intOption(socket, IPPROTO_TCP, TCP_KEEPIDLE), liveness.idleSeconds);
+    QCOMPARE(intOption(socket, IPPROTO_TCP, TCP_KEEPINTVL), liveness.intervalSeconds);
+    QCOMPARE(intOption(socket, IPPROTO_TCP, TCP_KEEPCNT), liveness.probes);
+    QCOMPARE(intOption(socket, IPPROTO_TCP, TCP_USER_TIMEOUT), liveness.unansweredMs);
 }
 
 QTEST_GUILESS_MAIN(TestLineConnection)

@@ -23,6 +23,10 @@ private slots:
     void resetAfter();
     void linesInAnyPieces();
     void connectionsOneAfterAnother();
+    void closeAtOnce();
+    void stopsReading();
+    void streams_data();
+    void streams();
     void discoveryReply_data();
     void discoveryReply();
     void onlyTheProbeIsAnswered();
@@ -151,6 +155,64 @@ void TestPeer::connectionsOneAfterAnother()
     QCOMPARE(peer.receivedWords(), QStringList({"first", "second", "third"}));
 }
 
+void TestPeer::closeAtOnce()
+{
+    PeerProcess peer;
+    QVERIFY2(peer.start({"--mode", "close-after", "0"}), qPrintable(peer.errorString()));
+    QTcpSocket socket;
+    QVERIFY(connectTo(socket, peer.tcpPort()));
+    QVERIFY(socket.state() == QAbstractSocket::UnconnectedState || socket.waitForDisconnected(30000));
+    QCOMPARE(socket.readAll(), QByteArray());
+}
+
+void TestPeer::stopsReading()
+{
+    PeerProcess peer;
+    QVERIFY2(peer.start({"--mode", "stop-reading-after", "1", "--receive-buffer", "4096"}),
+             qPrintable(peer.errorString()));
+    QTcpSocket socket;
+    QVERIFY(connectTo(socket, peer.tcpPort()));
+    socket.write("a15\r\nb\r\n");
+    QCOMPARE(readBytes(socket, 3), QByteArray("ok\n"));
+    // Far more than the buffers of both sides hold: whatever the peer does not read stays here.
+    socket.write(QByteArray(64 << 20, 'x'));
+    while (socket.waitForBytesWritten(1000)) {
+    }
+    QVERIFY(socket.bytesToWrite() > 0);
+    QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
+    QVERIFY(peer.waitForWords(1));
+    QCOMPARE(peer.receivedWords(), QStringList{"a15"});
+    QVERIFY(!socket.waitForReadyRead(100));
+}
+
+void TestPeer::streams_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QByteArray>("unit");
+    QTest::newRow("lines") << QStringLiteral("stream-lines") << QByteArray("ok\n");
+    QTest::newRow("bytes") << QStringLiteral("stream-bytes") << QByteArray("x");
+}
+
+void TestPeer::streams()
+{
+    QFETCH(QString, mode);
+    QFETCH(QByteArray, unit);
+    PeerProcess peer;
+    QVERIFY2(peer.start({"--mode", mode}), qPrintable(peer.errorString()));
+    QTcpSocket socket;
+    QVERIFY(connectTo(socket, peer.tcpPort()));
+    // Unasked, and more than any buffer of the peer's: it streams without end.
+    const qsizetype size = 3 << 20;
+    const QByteArray received = readBytes(socket, size).left(size);
+    QCOMPARE(received.size(), size);
+    QCOMPARE(received, unit.repeated(size / unit.size()));
+    // It still takes the words sent to it, and does not answer them.
+    socket.write("a15\r\n");
+    QVERIFY(socket.waitForBytesWritten(30000));
+    QVERIFY(peer.waitForWords(1));
+    QCOMPARE(peer.receivedWords(), QStringList{"a15"});
+}
+
 void TestPeer::discoveryReply_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -224,7 +286,9 @@ void TestPeer::badArgumentsRefused_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("unknown mode") << QStringList{"--mode", "chatty"};
     QTest::newRow("close-after without N") << QStringList{"--mode", "close-after"};
-    QTest::newRow("close-after 0") << QStringList{"--mode", "close-after", "0"};
+    QTest::newRow("reset-after 0") << QStringList{"--mode", "reset-after", "0"};
+    QTest::newRow("stream-lines with N") << QStringList{"--mode", "stream-lines", "1"};
+    QTest::newRow("negative receive buffer") << QStringList{"--receive-buffer", "-1"};
     QTest::newRow("ok with N") << QStringList{"--mode", "ok", "3"};
     QTest::newRow("port too big") << QStringList{"--tcp-port", "70000"};
 }
