@@ -61,6 +61,9 @@ int main(int argc, char **argv)
 
     qd::windows::LinkSettings settings;
     settings.networkEnabled = !developerRun;
+    settings.rememberServer = !developerRun;
+    settings.pinnedHost = options.serverHost;
+    settings.pinnedPort = options.serverPort;
     if (!options.probeTarget.isNull())
         settings.probeTarget = options.probeTarget;
     qd::windows::Program program(settings);

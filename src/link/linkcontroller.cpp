@@ -40,6 +40,9 @@ LinkController::LinkController(const LinkSettings &settings, QObject *parent)
 
     m_timer->setInterval(2000);
     connect(m_timer, &QTimer::timeout, this, &LinkController::Timer1Timer);
+
+    m_hostText = settings.pinned() ? settings.pinnedHost : settings.hostText;
+    m_portText = settings.pinned() ? QString::number(settings.pinnedPort) : settings.portText;
 }
 
 LinkController::~LinkController()
@@ -61,6 +64,14 @@ void LinkController::setHostText(const QString &text)
     emit hostTextChanged(text);
 }
 
+void LinkController::setPortText(const QString &text)
+{
+    if (text == m_portText)
+        return;
+    m_portText = text;
+    emit portTextChanged(text);
+}
+
 bool LinkController::discoveryRunning() const
 {
     return m_timer->isActive();
@@ -71,6 +82,12 @@ void LinkController::start()
     // A run that renders the windows offscreen never probes the network.
     if (!m_settings.networkEnabled)
         return;
+    if (m_settings.pinned()) {
+        // No listener and no probe: the first tick connects to the pinned server at once.
+        m_timer->start();
+        Timer1Timer();
+        return;
+    }
     try {
         m_listener->open();
     } catch (const Failure &failure) {
@@ -210,6 +227,16 @@ void LinkController::sendWithoutReply(const QString &word)
 
 void LinkController::Timer1Timer()
 {
+    if (m_settings.pinned()) {
+        // A tick with a pinned server reconnects there instead of probing.
+        if (m_attempt || m_connection->connectedTest())
+            return;
+        try {
+            beginAttempt(Target{m_settings.pinnedHost, m_settings.pinnedPort}, false);
+        } catch (const Failure &) {
+        }
+        return;
+    }
     try {
         m_listener->open();
         m_listener->sendProbe();
@@ -239,6 +266,9 @@ void LinkController::discoveryFailed(const QString &text, bool report)
 
 void LinkController::IdUDPServer1UDPRead(const QByteArray &data)
 {
+    // A pinned server is not to be redirected by whoever answers on the network.
+    if (m_settings.pinned())
+        return;
     QString host = decodeReply(data);
     host.chop(1);
     setHostText(host);

@@ -18,9 +18,26 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QSettings>
 #include <QSocketNotifier>
 
 namespace qd::windows {
+
+namespace {
+const QString kHostKey = QStringLiteral("server/host");
+const QString kPortKey = QStringLiteral("server/port");
+
+// The host and port of the last run, where there are any; a pinned server leaves them alone.
+LinkSettings withRememberedServer(LinkSettings settings)
+{
+    if (settings.rememberServer && !settings.pinned()) {
+        const QSettings store;
+        settings.hostText = store.value(kHostKey, settings.hostText).toString();
+        settings.portText = store.value(kPortKey, settings.portText).toString();
+    }
+    return settings;
+}
+} // namespace
 
 void loadLookSet()
 {
@@ -48,9 +65,18 @@ void closeMainWindowOnTerminationRequest()
     });
 }
 
-Program::Program(const LinkSettings &settings) : m_link(std::make_unique<qd::link::LinkController>(settings))
+Program::Program(const LinkSettings &settings)
+    : m_link(std::make_unique<qd::link::LinkController>(withRememberedServer(settings)))
 {
     using qd::link::LinkController;
+    // Whatever the settings window shows, typed or found by discovery, is what the next run
+    // starts with. QSettings writes it out in the background and when the program ends.
+    if (settings.rememberServer && !settings.pinned()) {
+        QObject::connect(m_link.get(), &LinkController::hostTextChanged, m_link.get(),
+                         [](const QString &text) { QSettings().setValue(kHostKey, text); });
+        QObject::connect(m_link.get(), &LinkController::portTextChanged, m_link.get(),
+                         [](const QString &text) { QSettings().setValue(kPortKey, text); });
+    }
     // What the link reports and no window shows itself: the two fixed messages of a failed
     // send and the failures for the default error report.
     QObject::connect(m_link.get(), &LinkController::sendFailed, m_link.get(), [](LinkController::SendFailure which) {
