@@ -3,6 +3,7 @@
 #include "link/discoverylistener.h"
 #include "link/failure.h"
 #include "link/lineconnection.h"
+#include "link/logging.h"
 #include "link/porttext.h"
 
 #include <QTimer>
@@ -106,6 +107,7 @@ void LinkController::enableDiscovery()
 
 void LinkController::restartDiscovery()
 {
+    qCDebug(lcDiscovery) << "restarted from the indicator";
     m_listener->close();
     enableDiscovery();
 }
@@ -140,6 +142,10 @@ void LinkController::toggleConnection()
 
 void LinkController::beginAttempt(const Target &target, bool byHand)
 {
+    qCDebug(lcLink).noquote() << "connecting to" << QStringLiteral("%1:%2").arg(target.host).arg(target.port)
+                              << (byHand                ? "(by hand)"
+                                  : m_settings.pinned() ? "(pinned server)"
+                                                        : "(discovery reply)");
     m_connection->setHost(target.host);
     m_connection->setPort(target.port);
     m_connection->startConnect();
@@ -152,6 +158,7 @@ void LinkController::attemptSucceeded()
 {
     const std::optional<Attempt> attempt = m_attempt;
     m_attempt.reset();
+    qCDebug(lcLink) << "connected";
     // A reply that waited would be refused now: the connection is open.
     m_waitingReply.reset();
     IdTCPClient1Connected();
@@ -165,6 +172,7 @@ void LinkController::attemptFailed(const QString &text)
 {
     const std::optional<Attempt> attempt = m_attempt;
     m_attempt.reset();
+    qCDebug(lcLink).noquote() << "connect failed:" << text;
     tryWaitingReply();
     // A connect from a reply fails without a word; one by hand reaches the error report.
     if (attempt && attempt->byHand) {
@@ -200,16 +208,20 @@ void LinkController::sendWithReply(const QString &word)
 {
     try {
         m_connection->writeLine(word);
+        qCDebug(lcLink).noquote() << "sent" << word;
         setReplyText(m_connection->readLine());
+        qCDebug(lcLink).noquote() << "reply" << (m_replyText.isEmpty() ? QStringLiteral("(empty line)") : m_replyText);
         // The reply rule: "ok" or an empty line is accepted; anything else means the server is
         // not the one we think, so drop the link and look for it again.
         if (m_replyText != QLatin1String("ok") && !m_replyText.isEmpty()) {
+            qCDebug(lcLink) << "reply rejected: disconnecting and looking for the server again";
             emit sendFailed(SendFailure::Side);
             m_connection->disconnectFromServer();
             enableDiscovery();
         }
         setReplyText(QStringLiteral("x"));
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        qCDebug(lcLink).noquote() << "send of" << word << "failed:" << QString::fromUtf8(e.what());
         enableDiscovery();
         switchIndicator(false);
         emit sendFailed(SendFailure::Main);
@@ -220,7 +232,9 @@ void LinkController::sendWithoutReply(const QString &word)
 {
     try {
         m_connection->writeLine(word);
-    } catch (const std::exception &) {
+        qCDebug(lcLink).noquote() << "sent" << word << "(no reply read)";
+    } catch (const std::exception &e) {
+        qCDebug(lcLink).noquote() << "send of" << word << "failed:" << QString::fromUtf8(e.what());
         emit sendFailed(SendFailure::Side);
     }
 }
@@ -244,6 +258,14 @@ void LinkController::Timer1Timer()
         discoveryFailed(failure.text(), true);
         return;
     }
+    if (lcDiscovery().isDebugEnabled()) {
+        QStringList went;
+        for (const DiscoveryListener::ProbeResult &r : m_listener->lastProbe())
+            went.append(r.address.toString() +
+                        (r.failure.isEmpty() ? QString() : QStringLiteral(" (") + r.failure + QLatin1Char(')')));
+        qCDebug(lcDiscovery).noquote() << "probe sent from port" << m_listener->boundPort() << "to"
+                                       << went.join(QStringLiteral(", "));
+    }
     // Discovery works again: a later failure is a new episode and is reported again.
     m_failureLogged = false;
     m_failureShown = false;
@@ -253,6 +275,7 @@ void LinkController::discoveryFailed(const QString &text, bool report)
 {
     // One report per episode: a log line and at most one box, however many ticks fail;
     // the timer keeps retrying quietly meanwhile.
+    qCDebug(lcDiscovery).noquote() << "failed:" << text;
     if (!m_failureLogged) {
         m_failureLogged = true;
         emit logLine(
@@ -271,6 +294,7 @@ void LinkController::IdUDPServer1UDPRead(const QByteArray &data)
         return;
     QString host = decodeReply(data);
     host.chop(1);
+    qCDebug(lcDiscovery).noquote() << "reply of" << data.size() << "bytes:" << host;
     setHostText(host);
     // A reply that leads nowhere is dropped without a word; discovery keeps running.
     Target target;
@@ -299,6 +323,7 @@ void LinkController::IdTCPClient1Connected()
 
 void LinkController::IdTCPClient1Disconnected()
 {
+    qCDebug(lcLink) << "disconnected";
     emit logLine(QStringLiteral("Client disconnected from server"));
     switchIndicator(false);
     enableDiscovery();

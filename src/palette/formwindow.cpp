@@ -2,6 +2,7 @@
 
 #include "controls.h"
 #include "errorreport.h"
+#include "logging.h"
 #include "looks.h"
 #include "windowset.h"
 
@@ -168,8 +169,10 @@ QWidget *FormWindow::createControl(const ControlSpec &spec, QWidget *parent)
                                                        : accessible);
         if (!spec.handler.isEmpty()) {
             const Handler handler = m_handlers.value(spec.handler);
-            connect(button, &QAbstractButton::clicked, this,
-                    [handler, button] { runGuarded([&] { handler(button); }); });
+            connect(button, &QAbstractButton::clicked, this, [this, handler, button] {
+                qCDebug(lcUi).noquote() << "tap" << m_instance + QLatin1Char('.') + button->objectName();
+                runGuarded([&] { handler(button); });
+            });
         }
         return button;
     }
