@@ -15,5 +15,4 @@ inline QString sideSendFailureMessage()
     return QStringLiteral("Πρόβλημα! Δεν υπάρχει σύνδεση με τον Server QD");
 }
 
-
 } // namespace qd::windows
