@@ -60,6 +60,7 @@ int main(int argc, char **argv)
     // categories are off unless QT_LOGGING_RULES switches them on (for example "qd.*.debug=true").
     qSetMessagePattern(QStringLiteral("%{time yyyy-MM-dd hh:mm:ss.zzz} %{if-category}%{category}: %{endif}%{message}"));
     qd::palette::Application app(argc, argv);
+    qd::windows::useLanguage(options.language);
     qd::windows::loadLookSet();
 
     qd::windows::LinkSettings settings;

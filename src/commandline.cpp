@@ -57,7 +57,11 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         QStringLiteral("Connect to this server only (port 6000 unless given) and keep reconnecting there; no "
                        "discovery probe is sent and no reply can redirect the client."),
         QStringLiteral("HOST[:PORT]"));
-    parser.addOptions({help, version, probeTarget, reportExposed, screenshot, layoutJson, screen, server});
+    const QCommandLineOption lang(QStringLiteral("lang"),
+                                  QStringLiteral("The windows' language: el (Greek, the default) or en (English); "
+                                                 "without it the system's language decides."),
+                                  QStringLiteral("el|en"));
+    parser.addOptions({help, version, probeTarget, reportExposed, screenshot, layoutJson, screen, server, lang});
 
     if (!parser.parse(arguments))
         return failed(parser.errorText());
@@ -115,6 +119,11 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
             return failed(QStringLiteral("--server needs HOST or HOST:PORT, not '%1'.").arg(text));
         o.serverHost = host;
         o.serverPort = port;
+    }
+    if (parser.isSet(lang)) {
+        o.language = parser.value(lang);
+        if (o.language != QLatin1String("el") && o.language != QLatin1String("en"))
+            return failed(QStringLiteral("--lang needs el or en, not '%1'.").arg(o.language));
     }
     o.reportExposed = parser.isSet(reportExposed);
     return parsed;

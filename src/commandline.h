@@ -23,6 +23,8 @@ struct CommandLine
     bool reportExposed = false;
     // --server HOST[:PORT]: connect there only; discovery neither probes nor takes replies.
     QString serverHost;
+    // --lang el|en: the windows' language; empty: the system's.
+    QString language;
     quint16 serverPort = 0;
 
     bool developerRun() const { return layoutJson || !screenshotDir.isEmpty(); }

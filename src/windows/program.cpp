@@ -17,9 +17,11 @@
 #include <link/socket_platform.h>
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QPointer>
 #include <QSettings>
 #include <QSocketNotifier>
+#include <QTranslator>
 
 namespace qd::windows {
 
@@ -38,6 +40,30 @@ LinkSettings withRememberedServer(LinkSettings settings)
     return settings;
 }
 } // namespace
+
+bool useLanguage(const QString &language)
+{
+    static QTranslator english;
+    QString chosen = language;
+    if (chosen.isEmpty()) {
+        chosen = QStringLiteral("el");
+        for (const QString &ui : QLocale::system().uiLanguages()) {
+            if (ui.startsWith(QLatin1String("en")) || ui.startsWith(QLatin1String("el"))) {
+                chosen = ui.left(2);
+                break;
+            }
+        }
+    }
+    if (chosen != QLatin1String("el") && chosen != QLatin1String("en"))
+        return false;
+    QCoreApplication::removeTranslator(&english);
+    if (chosen == QLatin1String("en")) {
+        if (!english.load(QStringLiteral(":/i18n/qdclient_en.qm")))
+            qFatal("the English translation is missing from the resources");
+        QCoreApplication::installTranslator(&english);
+    }
+    return true;
+}
 
 void loadLookSet()
 {

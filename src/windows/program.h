@@ -54,6 +54,11 @@ private:
 // exactly as its `off` button does. Needs the application object.
 void closeMainWindowOnTerminationRequest();
 
+// The language of the windows' texts: "el" (the program's own), "en", or empty for the
+// system's: English where the user's languages put English before Greek, else Greek. Call
+// before the windows are made; false for a language the program does not have.
+bool useLanguage(const QString &language);
+
 // Loads the look set and the bundled fonts; once per process, before the first window.
 void loadLookSet();
 

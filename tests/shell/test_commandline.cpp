@@ -70,6 +70,17 @@ private slots:
         QCOMPARE(int(parsed.options.serverPort), port);
     }
 
+    void language()
+    {
+        auto parse = [](const QString &value) {
+            return qd::parseCommandLine({QStringLiteral("qdclient"), QStringLiteral("--lang"), value});
+        };
+        QCOMPARE(parse(QStringLiteral("en")).options.language, QStringLiteral("en"));
+        QCOMPARE(parse(QStringLiteral("el")).options.language, QStringLiteral("el"));
+        QVERIFY(parse(QStringLiteral("de")).action == Action::Error);
+        QVERIFY(qd::parseCommandLine({QStringLiteral("qdclient")}).options.language.isEmpty());
+    }
+
     void options()
     {
         QFETCH(QStringList, args);
@@ -158,8 +169,9 @@ private slots:
         const qd::ParsedCommandLine parsed =
             qd::parseCommandLine({QStringLiteral("qdclient"), QStringLiteral("--help")});
         QVERIFY(parsed.action == Action::Help);
-        for (const char *option : {"--help", "--version", "--probe-target <ADDRESS>", "--report-exposed",
-                                   "--screenshot <DIR>", "--layout-json", "--screen <WxH>", "--server <HOST[:PORT]>"})
+        for (const char *option :
+             {"--help", "--version", "--probe-target <ADDRESS>", "--report-exposed", "--screenshot <DIR>",
+              "--layout-json", "--screen <WxH>", "--server <HOST[:PORT]>", "--lang <el|en>"})
             QVERIFY2(parsed.text.contains(QLatin1String(option)), option);
         QVERIFY(!parsed.text.contains(QLatin1String("--help-all")));
     }
