@@ -97,6 +97,94 @@
     </message>
 </context>
 <context>
+    <name>qd::link</name>
+    <message>
+        <source>Could not bind socket. Address and port are already in use.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The discovery listener is not open.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not connected.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connection closed by the server.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reply line longer than %1 bytes.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Already connected.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A connect is already under way.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No host given.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a valid integer value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a valid port number (1 to 65535).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connection refused.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connection timed out.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No route to host.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Network is unreachable.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connection reset by peer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Broken pipe.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Address already in use.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Permission denied.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Host not found.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown error %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Socket Error # %1
+%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>qd::windows</name>
     <message>
         <source>Πρόβλημα!!! Δεν υπάρχει σύνδεση με τον Server QD</source>

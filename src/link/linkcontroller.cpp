@@ -1,5 +1,7 @@
 #include "link/linkcontroller.h"
 
+#include <QCoreApplication>
+
 #include "link/discoverylistener.h"
 #include "link/failure.h"
 #include "link/lineconnection.h"
@@ -129,7 +131,7 @@ void LinkController::toggleConnection()
         const Target target{m_hostText, portFromText(m_portText)};
         // An empty host would fail without a word, which shows the user an empty box.
         if (target.host.isEmpty())
-            throw Failure(QStringLiteral("No host given."));
+            throw Failure(QCoreApplication::translate("qd::link", "No host given."));
         // The user's connect takes the place of one that discovery started.
         abortAttempt();
         beginAttempt(target, true);

@@ -43,7 +43,9 @@ LinkSettings withRememberedServer(LinkSettings settings)
 
 bool useLanguage(const QString &language)
 {
-    static QTranslator english;
+    // One translation at a time: English turns the windows' Greek into English, Greek turns
+    // the link's English failure texts (socket errors among them) into Greek.
+    static QTranslator translation;
     QString chosen = language;
     if (chosen.isEmpty()) {
         chosen = QStringLiteral("el");
@@ -56,12 +58,10 @@ bool useLanguage(const QString &language)
     }
     if (chosen != QLatin1String("el") && chosen != QLatin1String("en"))
         return false;
-    QCoreApplication::removeTranslator(&english);
-    if (chosen == QLatin1String("en")) {
-        if (!english.load(QStringLiteral(":/i18n/qdclient_en.qm")))
-            qFatal("the English translation is missing from the resources");
-        QCoreApplication::installTranslator(&english);
-    }
+    QCoreApplication::removeTranslator(&translation);
+    if (!translation.load(QStringLiteral(":/i18n/qdclient_%1.qm").arg(chosen)))
+        qFatal("the translation %s is missing from the resources", qPrintable(chosen));
+    QCoreApplication::installTranslator(&translation);
     return true;
 }
 

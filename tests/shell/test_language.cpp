@@ -9,7 +9,10 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QTcpServer>
 #include <QTest>
+
+#include <cerrno>
 
 using namespace qd::test::running;
 
@@ -32,17 +35,20 @@ private slots:
         QTest::addColumn<QString>("below");
         QTest::addColumn<QString>("arrangeCaption");
         QTest::addColumn<QString>("sendFailure");
+        QTest::addColumn<QString>("refused");
         QTest::newRow("en") << "en"
                             << "Settings"
                             << "Back"
                             << "Below"
                             << "Arrange"
-                            << "Problem!!! There is no connection with Server QD";
+                            << "Problem!!! There is no connection with Server QD"
+                            << "Socket Error # %1\nConnection refused.";
         QTest::newRow("el") << "el"
                             << "Ρυθμίσεις"
                             << "Επιστροφή"
                             << "Κάτω"
-                            << "Τακτοποίηση" << qd::test::kMainSendFailure;
+                            << "Τακτοποίηση" << qd::test::kMainSendFailure
+                            << "Σφάλμα υποδοχής # %1\nΗ σύνδεση απορρίφθηκε.";
     }
     void texts()
     {
@@ -69,6 +75,21 @@ private slots:
         qd::test::tapCentre(MainClient(), MainClient()->controlRect(QStringLiteral("a15")));
         QTRY_COMPARE(boxes.count(), 1);
         QCOMPARE(boxes.texts().first(), sendFailure);
+
+        // A connect by hand to a port where nobody listens: the socket error in the same language.
+        QFETCH(QString, refused);
+        quint16 closedPort = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+            closedPort = probe.serverPort();
+        }
+        qd::test::tapCentre(MainClient(), MainClient()->controlRect(QStringLiteral("rythmiseisshow")));
+        QTRY_VERIFY(clientForm()->isActiveWindow());
+        clientForm()->Edit3->setText(QString::number(closedPort));
+        qd::test::tapCentre(clientForm(), clientForm()->controlRect(QStringLiteral("CornerButton1")));
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.count(), 2, 20000);
+        QCOMPARE(boxes.texts().at(1), refused.arg(ECONNREFUSED));
     }
 
     void onlyGreekAndEnglish()
