@@ -68,8 +68,10 @@ int main(int argc, char **argv)
     settings.rememberServer = !developerRun;
     settings.pinnedHost = options.serverHost;
     settings.pinnedPort = options.serverPort;
-    if (!options.probeTarget.isNull())
+    if (!options.probeTarget.isNull()) {
         settings.probeTarget = options.probeTarget;
+        settings.probeTargetOnly = true;
+    }
     qd::windows::Program program(settings);
 
     if (developerRun) {

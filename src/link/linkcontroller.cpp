@@ -39,6 +39,8 @@ LinkController::LinkController(const LinkSettings &settings, QObject *parent)
 
     m_listener->setListenPort(settings.listenPort);
     m_listener->setProbeTarget(settings.probeTarget, settings.probePort);
+    if (settings.probeTargetOnly)
+        m_listener->setNetworkSweep(DiscoveryListener::NetworkSweep::Never);
     connect(m_listener, &DiscoveryListener::replyReceived, this, &LinkController::IdUDPServer1UDPRead);
 
     m_timer->setInterval(2000);

@@ -40,6 +40,13 @@ ScreenSaverInhibitor::~ScreenSaverInhibitor()
     for (const QPointer<QWidget> &w : std::as_const(m_windows))
         if (w)
             w->removeEventFilter(this);
+#ifdef QD_HAVE_DBUS
+    // An inhibition asked for and not yet answered would outlive us: take its answer first
+    // (bounded by the request's time-out; the wait hands it to the reply handler), so that it
+    // is handed back below.
+    if (m_watcher)
+        m_watcher->waitForFinished();
+#endif
     release(Wait::ForDelivery);
 #ifdef QD_HAVE_DBUS
     if (m_connectionName.startsWith(QLatin1String("qd-screensaver-")))
@@ -98,10 +105,12 @@ void ScreenSaverInhibitor::inhibit()
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Inhibit"));
     call << QCoreApplication::applicationName() << QStringLiteral("The palette is shown");
     m_pending = true;
-    auto *watcher = new QDBusPendingCallWatcher(QDBusConnection(m_connectionName).asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *w) {
+    // A service that does not answer within a few seconds counts as none.
+    m_watcher = new QDBusPendingCallWatcher(QDBusConnection(m_connectionName).asyncCall(call, 3000), this);
+    connect(m_watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *w) {
         const QDBusPendingReply<quint32> reply = *w;
         w->deleteLater();
+        m_watcher = nullptr;
         onInhibitReply(reply.isValid() ? reply.value() : 0, reply.isValid());
     });
 #endif

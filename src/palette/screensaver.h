@@ -7,6 +7,7 @@
 #include <QString>
 
 class QWidget;
+class QDBusPendingCallWatcher;
 
 namespace qd::palette {
 
@@ -51,6 +52,8 @@ private:
     quint32 m_cookie = 0;
     bool m_held = false;
     bool m_pending = false;
+    // The inhibit request under way, if any.
+    QPointer<QDBusPendingCallWatcher> m_watcher;
 };
 
 } // namespace qd::palette

@@ -162,7 +162,7 @@ int run(int argc, char **argv)
         qEnvironmentVariableIsEmpty("QD_PEER_ERRORS") || qEnvironmentVariableIsEmpty("QD_PEER_PROBES"))
         finish(2, QStringLiteral("usage: real_client_on_x QDCLIENT, on the lan-pair client host"));
     const QString qdclient = QString::fromLocal8Bit(argv[1]);
-    for (const char *tool : {"Xvfb", "openbox", "xdotool"}) {
+    for (const char *tool : {"Xvfb", "openbox", "xdotool", "wmctrl"}) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             finish(77, QStringLiteral("skipped: no %1").arg(QString::fromLatin1(tool)));
     }
@@ -186,6 +186,16 @@ int run(int argc, char **argv)
     x.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     x.remove(QStringLiteral("WAYLAND_DISPLAY"));
     children.start(QStringLiteral("openbox"), {}, x);
+    // The client starts once the window manager runs: a window mapped while it is still taking
+    // over the screen can be left unmapped, which no user sees.
+    const auto windowManagerRuns = [&] {
+        QProcess wmctrl;
+        wmctrl.setProcessEnvironment(x);
+        wmctrl.start(QStringLiteral("wmctrl"), {QStringLiteral("-m")});
+        return wmctrl.waitForFinished(10000) && wmctrl.exitStatus() == QProcess::NormalExit && wmctrl.exitCode() == 0;
+    };
+    if (!waitFor(windowManagerRuns, 30000))
+        finish(1, QStringLiteral("openbox did not start"));
     const QString clientIp = qEnvironmentVariable("LAN_CLIENT_IP");
     QProcess &client = children.start(
         qdclient, deadReplies ? QStringList{QStringLiteral("--probe-target"), clientIp} : QStringList{}, x);
@@ -197,14 +207,22 @@ int run(int argc, char **argv)
     };
 
     const QString fullScreen = QStringLiteral("Position: 0,0 (screen: 0)\n  Geometry: %1\n").arg(kScreen);
+    QByteArray geometry;
     const auto mainWindowShown = [&] {
-        return xdotool(x, {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                           QStringLiteral("^QD Client V 2.0$"), QStringLiteral("getwindowgeometry")})
-            .contains(fullScreen.toLatin1());
+        geometry = xdotool(x, {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                               QStringLiteral("^QD Client V 2.0$"), QStringLiteral("getwindowgeometry")});
+        return geometry.contains(fullScreen.toLatin1());
+    };
+    const auto notFullScreen = [&] {
+        const QByteArray any = xdotool(x, {QStringLiteral("search"), QStringLiteral("--name"),
+                                           QStringLiteral("^QD Client V 2.0$"), QStringLiteral("getwindowgeometry")});
+        return QStringLiteral("the main window is not shown full screen (xdotool: %1; unmapped too: %2; client %3)")
+            .arg(QString::fromUtf8(geometry).simplified(), QString::fromUtf8(any).simplified(),
+                 client.state() == QProcess::Running ? QStringLiteral("running") : QStringLiteral("ended"));
     };
     if (deadReplies) {
         if (!waitFor(mainWindowShown, 30000))
-            finish(1, QStringLiteral("the main window is not shown full screen"));
+            finish(1, notFullScreen());
         QUdpSocket replies;
         const auto reply = [&](const QByteArray &host) {
             replies.writeDatagram(host + '\n', QHostAddress(QHostAddress::LocalHost), 8091);
@@ -243,7 +261,7 @@ int run(int argc, char **argv)
         finish(1, QStringLiteral("the client never connected to the peer"));
     // One click, once the window manager shows the main window over the whole screen.
     if (!waitFor(mainWindowShown, 30000))
-        finish(1, QStringLiteral("the main window is not shown full screen"));
+        finish(1, notFullScreen());
     const auto words = [] { return fileText(qEnvironmentVariable("QD_PEER_OUTPUT")); };
     click(x, a15.center());
     waitFor([&] { return !words().isEmpty(); }, 30000);

@@ -5,6 +5,7 @@
 
 #include "../support/silentlistener.h"
 
+#include <link/discoverylistener.h>
 #include <link/lineconnection.h>
 #include <link/linkcontroller.h>
 
@@ -61,6 +62,28 @@ private slots:
         QVERIFY(m_silent->start());
     }
     void cleanup() { m_silent.reset(); }
+
+    // A probe target the user named is probed alone, 255.255.255.255 too; by default that
+    // address also brings every network's own broadcast address.
+    void aNamedProbeTargetIsProbedAlone_data()
+    {
+        QTest::addColumn<bool>("only");
+        QTest::addColumn<bool>("swept");
+        QTest::newRow("default") << false << true;
+        QTest::newRow("named") << true << false;
+    }
+    void aNamedProbeTargetIsProbedAlone()
+    {
+        QFETCH(bool, only);
+        QFETCH(bool, swept);
+        qd::link::LinkSettings settings = quietSettings();
+        settings.probeTarget = QHostAddress(QHostAddress::Broadcast);
+        settings.probeTargetOnly = only;
+        LinkController link(settings);
+        using Sweep = qd::link::DiscoveryListener::NetworkSweep;
+        QCOMPARE(link.IdUDPServer1()->networkSweep() == Sweep::WithBroadcastTarget, swept);
+        QCOMPARE(link.IdUDPServer1()->networkSweep() == Sweep::Never, !swept);
+    }
 
     // Three replies while the first one's connect hangs: the second is replaced by the third,
     // which connects once the first has run out of time; the second is never tried.
