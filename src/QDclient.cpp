@@ -56,11 +56,18 @@ int main(int argc, char **argv)
     if (developerRun)
         qd::palette::useOffscreenScreen(options.screen);
 
+    // Every log line with its time and category; QT_MESSAGE_PATTERN still overrides it. The qd.*
+    // categories are off unless QT_LOGGING_RULES switches them on (for example "qd.*.debug=true").
+    qSetMessagePattern(QStringLiteral("%{time yyyy-MM-dd hh:mm:ss.zzz} %{if-category}%{category}: %{endif}%{message}"));
     qd::palette::Application app(argc, argv);
+    qd::windows::useLanguage(options.language);
     qd::windows::loadLookSet();
 
     qd::windows::LinkSettings settings;
     settings.networkEnabled = !developerRun;
+    settings.rememberServer = !developerRun;
+    settings.pinnedHost = options.serverHost;
+    settings.pinnedPort = options.serverPort;
     if (!options.probeTarget.isNull()) {
         settings.probeTarget = options.probeTarget;
         settings.probeTargetOnly = true;

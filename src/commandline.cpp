@@ -52,7 +52,16 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         QStringLiteral("screen"),
         QStringLiteral("Screen size of --screenshot and --layout-json, for example 1920x1080 (default 1024x720)."),
         QStringLiteral("WxH"));
-    parser.addOptions({help, version, probeTarget, reportExposed, screenshot, layoutJson, screen});
+    const QCommandLineOption server(
+        QStringLiteral("server"),
+        QStringLiteral("Connect to this server only (port 6000 unless given) and keep reconnecting there; no "
+                       "discovery probe is sent and no reply can redirect the client."),
+        QStringLiteral("HOST[:PORT]"));
+    const QCommandLineOption lang(QStringLiteral("lang"),
+                                  QStringLiteral("The windows' language: el (Greek, the default) or en (English); "
+                                                 "without it the system's language decides."),
+                                  QStringLiteral("el|en"));
+    parser.addOptions({help, version, probeTarget, reportExposed, screenshot, layoutJson, screen, server, lang});
 
     if (!parser.parse(arguments))
         return failed(parser.errorText());
@@ -92,6 +101,29 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         if (target.isNull() || target.protocol() != QAbstractSocket::IPv4Protocol)
             return failed(QStringLiteral("--probe-target needs an IPv4 address, not '%1'.").arg(text));
         o.probeTarget = target;
+    }
+    if (parser.isSet(server)) {
+        const QString text = parser.value(server);
+        QString host = text;
+        quint16 port = 6000;
+        const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+        if (colon >= 0) {
+            bool ok = false;
+            const uint value = QStringView(text).mid(colon + 1).toUInt(&ok);
+            if (!ok || value == 0 || value > 65535)
+                return failed(QStringLiteral("--server needs a port from 1 to 65535, not '%1'.").arg(text));
+            host = text.left(colon);
+            port = quint16(value);
+        }
+        if (host.isEmpty() || host.contains(QLatin1Char(':')) || host.contains(QLatin1Char(' ')))
+            return failed(QStringLiteral("--server needs HOST or HOST:PORT, not '%1'.").arg(text));
+        o.serverHost = host;
+        o.serverPort = port;
+    }
+    if (parser.isSet(lang)) {
+        o.language = parser.value(lang);
+        if (o.language != QLatin1String("el") && o.language != QLatin1String("en"))
+            return failed(QStringLiteral("--lang needs el or en, not '%1'.").arg(o.language));
     }
     o.reportExposed = parser.isSet(reportExposed);
     return parsed;

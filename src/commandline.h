@@ -21,6 +21,11 @@ struct CommandLine
     // Where the discovery probe goes; null keeps the program's broadcast address.
     QHostAddress probeTarget;
     bool reportExposed = false;
+    // --server HOST[:PORT]: connect there only; discovery neither probes nor takes replies.
+    QString serverHost;
+    // --lang el|en: the windows' language; empty: the system's.
+    QString language;
+    quint16 serverPort = 0;
 
     bool developerRun() const { return layoutJson || !screenshotDir.isEmpty(); }
 };

@@ -1,5 +1,7 @@
 #include "link/discoverylistener.h"
 
+#include <QCoreApplication>
+
 #include "link/failure.h"
 #include "link/socket_platform.h"
 
@@ -11,7 +13,7 @@ namespace {
 
 QString couldNotBindText()
 {
-    return QStringLiteral("Could not bind socket. Address and port are already in use.");
+    return QCoreApplication::translate("qd::link", "Could not bind socket. Address and port are already in use.");
 }
 
 // No address sharing of any kind: a port held by another program must make the bind fail, and
@@ -133,7 +135,7 @@ void DiscoveryListener::sendProbe()
 {
     m_lastProbe.clear();
     if (!isActive())
-        throw Failure(QStringLiteral("The discovery listener is not open."));
+        throw Failure(QCoreApplication::translate("qd::link", "The discovery listener is not open."));
     // Sent through the platform layer rather than QUdpSocket::writeDatagram so that a failure
     // carries the system's error number and description.
     static const char probe[] = {'q', 'd'};

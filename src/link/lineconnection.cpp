@@ -1,5 +1,7 @@
 #include "link/lineconnection.h"
 
+#include <QCoreApplication>
+
 #include "link/namelookup.h"
 
 #include <QDeadlineTimer>
@@ -14,15 +16,16 @@ namespace {
 // these reach the user only through a connect made by hand.
 QString notConnectedText()
 {
-    return QStringLiteral("Not connected.");
+    return QCoreApplication::translate("qd::link", "Not connected.");
 }
 QString closedByServerText()
 {
-    return QStringLiteral("Connection closed by the server.");
+    return QCoreApplication::translate("qd::link", "Connection closed by the server.");
 }
 QString lineTooLongText()
 {
-    return QStringLiteral("Reply line longer than %1 bytes.").arg(LineConnection::kMaxLineLength);
+    return QCoreApplication::translate("qd::link", "Reply line longer than %1 bytes.")
+        .arg(LineConnection::kMaxLineLength);
 }
 
 // A dotted IPv4 address is taken as it stands; anything else is a name, looked up for IPv4
@@ -100,7 +103,7 @@ LineConnection::~LineConnection()
 void LineConnection::connectToServer()
 {
     if (connectedTest())
-        throw Failure(QStringLiteral("Already connected."));
+        throw Failure(QCoreApplication::translate("qd::link", "Already connected."));
     if (m_host.isEmpty() || m_port == 0)
         throw Failure(QString());
 
@@ -140,9 +143,9 @@ void LineConnection::connectToServer()
 void LineConnection::startConnect()
 {
     if (m_connecting)
-        throw Failure(QStringLiteral("A connect is already under way."));
+        throw Failure(QCoreApplication::translate("qd::link", "A connect is already under way."));
     if (connectedTest())
-        throw Failure(QStringLiteral("Already connected."));
+        throw Failure(QCoreApplication::translate("qd::link", "Already connected."));
     if (m_host.isEmpty() || m_port == 0)
         throw Failure(QString());
 

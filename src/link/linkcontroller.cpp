@@ -1,8 +1,11 @@
 #include "link/linkcontroller.h"
 
+#include <QCoreApplication>
+
 #include "link/discoverylistener.h"
 #include "link/failure.h"
 #include "link/lineconnection.h"
+#include "link/logging.h"
 #include "link/porttext.h"
 
 #include <QTimer>
@@ -43,6 +46,9 @@ LinkController::LinkController(const LinkSettings &settings, QObject *parent)
 
     m_timer->setInterval(2000);
     connect(m_timer, &QTimer::timeout, this, &LinkController::Timer1Timer);
+
+    m_hostText = settings.pinned() ? settings.pinnedHost : settings.hostText;
+    m_portText = settings.pinned() ? QString::number(settings.pinnedPort) : settings.portText;
 }
 
 LinkController::~LinkController()
@@ -64,6 +70,14 @@ void LinkController::setHostText(const QString &text)
     emit hostTextChanged(text);
 }
 
+void LinkController::setPortText(const QString &text)
+{
+    if (text == m_portText)
+        return;
+    m_portText = text;
+    emit portTextChanged(text);
+}
+
 bool LinkController::discoveryRunning() const
 {
     return m_timer->isActive();
@@ -74,6 +88,12 @@ void LinkController::start()
     // A run that renders the windows offscreen never probes the network.
     if (!m_settings.networkEnabled)
         return;
+    if (m_settings.pinned()) {
+        // No listener and no probe: the first tick connects to the pinned server at once.
+        m_timer->start();
+        Timer1Timer();
+        return;
+    }
     try {
         m_listener->open();
     } catch (const Failure &failure) {
@@ -92,6 +112,7 @@ void LinkController::enableDiscovery()
 
 void LinkController::restartDiscovery()
 {
+    qCDebug(lcDiscovery) << "restarted from the indicator";
     m_listener->close();
     enableDiscovery();
 }
@@ -113,7 +134,7 @@ void LinkController::toggleConnection()
         const Target target{m_hostText, portFromText(m_portText)};
         // An empty host would fail without a word, which shows the user an empty box.
         if (target.host.isEmpty())
-            throw Failure(QStringLiteral("No host given."));
+            throw Failure(QCoreApplication::translate("qd::link", "No host given."));
         // The user's connect takes the place of one that discovery started.
         abortAttempt();
         beginAttempt(target, true);
@@ -126,6 +147,10 @@ void LinkController::toggleConnection()
 
 void LinkController::beginAttempt(const Target &target, bool byHand)
 {
+    qCDebug(lcLink).noquote() << "connecting to" << QStringLiteral("%1:%2").arg(target.host).arg(target.port)
+                              << (byHand                ? "(by hand)"
+                                  : m_settings.pinned() ? "(pinned server)"
+                                                        : "(discovery reply)");
     m_connection->setHost(target.host);
     m_connection->setPort(target.port);
     m_connection->startConnect();
@@ -138,6 +163,7 @@ void LinkController::attemptSucceeded()
 {
     const std::optional<Attempt> attempt = m_attempt;
     m_attempt.reset();
+    qCDebug(lcLink) << "connected";
     // A reply that waited would be refused now: the connection is open.
     m_waitingReply.reset();
     IdTCPClient1Connected();
@@ -151,6 +177,7 @@ void LinkController::attemptFailed(const QString &text)
 {
     const std::optional<Attempt> attempt = m_attempt;
     m_attempt.reset();
+    qCDebug(lcLink).noquote() << "connect failed:" << text;
     tryWaitingReply();
     // A connect from a reply fails without a word; one by hand reaches the error report.
     if (attempt && attempt->byHand) {
@@ -186,16 +213,20 @@ void LinkController::sendWithReply(const QString &word)
 {
     try {
         m_connection->writeLine(word);
+        qCDebug(lcLink).noquote() << "sent" << word;
         setReplyText(m_connection->readLine());
+        qCDebug(lcLink).noquote() << "reply" << (m_replyText.isEmpty() ? QStringLiteral("(empty line)") : m_replyText);
         // The reply rule: "ok" or an empty line is accepted; anything else means the server is
         // not the one we think, so drop the link and look for it again.
         if (m_replyText != QLatin1String("ok") && !m_replyText.isEmpty()) {
+            qCDebug(lcLink) << "reply rejected: disconnecting and looking for the server again";
             emit sendFailed(SendFailure::Side);
             m_connection->disconnectFromServer();
             enableDiscovery();
         }
         setReplyText(QStringLiteral("x"));
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        qCDebug(lcLink).noquote() << "send of" << word << "failed:" << QString::fromUtf8(e.what());
         enableDiscovery();
         switchIndicator(false);
         emit sendFailed(SendFailure::Main);
@@ -206,19 +237,39 @@ void LinkController::sendWithoutReply(const QString &word)
 {
     try {
         m_connection->writeLine(word);
-    } catch (const std::exception &) {
+        qCDebug(lcLink).noquote() << "sent" << word << "(no reply read)";
+    } catch (const std::exception &e) {
+        qCDebug(lcLink).noquote() << "send of" << word << "failed:" << QString::fromUtf8(e.what());
         emit sendFailed(SendFailure::Side);
     }
 }
 
 void LinkController::Timer1Timer()
 {
+    if (m_settings.pinned()) {
+        // A tick with a pinned server reconnects there instead of probing.
+        if (m_attempt || m_connection->connectedTest())
+            return;
+        try {
+            beginAttempt(Target{m_settings.pinnedHost, m_settings.pinnedPort}, false);
+        } catch (const Failure &) {
+        }
+        return;
+    }
     try {
         m_listener->open();
         m_listener->sendProbe();
     } catch (const Failure &failure) {
         discoveryFailed(failure.text(), true);
         return;
+    }
+    if (lcDiscovery().isDebugEnabled()) {
+        QStringList went;
+        for (const DiscoveryListener::ProbeResult &r : m_listener->lastProbe())
+            went.append(r.address.toString() +
+                        (r.failure.isEmpty() ? QString() : QStringLiteral(" (") + r.failure + QLatin1Char(')')));
+        qCDebug(lcDiscovery).noquote() << "probe sent from port" << m_listener->boundPort() << "to"
+                                       << went.join(QStringLiteral(", "));
     }
     // Discovery works again: a later failure is a new episode and is reported again.
     m_failureLogged = false;
@@ -229,6 +280,7 @@ void LinkController::discoveryFailed(const QString &text, bool report)
 {
     // One report per episode: a log line and at most one box, however many ticks fail;
     // the timer keeps retrying quietly meanwhile.
+    qCDebug(lcDiscovery).noquote() << "failed:" << text;
     if (!m_failureLogged) {
         m_failureLogged = true;
         emit logLine(
@@ -242,8 +294,12 @@ void LinkController::discoveryFailed(const QString &text, bool report)
 
 void LinkController::IdUDPServer1UDPRead(const QByteArray &data)
 {
+    // A pinned server is not to be redirected by whoever answers on the network.
+    if (m_settings.pinned())
+        return;
     QString host = decodeReply(data);
     host.chop(1);
+    qCDebug(lcDiscovery).noquote() << "reply of" << data.size() << "bytes:" << host;
     setHostText(host);
     // A reply that leads nowhere is dropped without a word; discovery keeps running.
     Target target;
@@ -272,6 +328,7 @@ void LinkController::IdTCPClient1Connected()
 
 void LinkController::IdTCPClient1Disconnected()
 {
+    qCDebug(lcLink) << "disconnected";
     emit logLine(QStringLiteral("Client disconnected from server"));
     switchIndicator(false);
     enableDiscovery();

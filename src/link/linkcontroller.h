@@ -43,7 +43,7 @@ public:
     QString hostText() const { return m_hostText; }
     void setHostText(const QString &text);
     QString portText() const { return m_portText; }
-    void setPortText(const QString &text) { m_portText = text; }
+    void setPortText(const QString &text);
 
     // The reply line under test while the reply rule runs, "x" once a test has run to its end.
     QString replyText() const { return m_replyText; }
@@ -93,6 +93,7 @@ public:
 
 signals:
     void hostTextChanged(const QString &text);
+    void portTextChanged(const QString &text);
     void replyTextChanged(const QString &text);
     // One line for the link log.
     void logLine(const QString &line);
@@ -130,8 +131,8 @@ private:
     DiscoveryListener *m_listener = nullptr;
     QTimer *m_timer = nullptr;
 
-    QString m_hostText = QStringLiteral("127.0.0.1");
-    QString m_portText = QStringLiteral("6000");
+    QString m_hostText;
+    QString m_portText;
     QString m_replyText = QStringLiteral("ok");
     bool m_indicatorConnected = false;
     std::optional<Attempt> m_attempt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHostAddress>
+#include <QString>
 
 namespace qd::link {
 
@@ -17,6 +18,17 @@ struct LinkSettings
     quint16 listenPort = 8091;
     int connectTimeoutMs = 3000;
     int readWaitMs = 1000;
+    // The host and port text the settings window starts with (remembered from the last run).
+    QString hostText = QStringLiteral("127.0.0.1");
+    QString portText = QStringLiteral("6000");
+    // A pinned server (--server): the link connects there and keeps reconnecting at every tick;
+    // discovery neither probes nor takes replies, so nobody on the network can redirect it.
+    QString pinnedHost;
+    quint16 pinnedPort = 0;
+    bool pinned() const { return !pinnedHost.isEmpty(); }
+    // The program remembers the settings window's host and port between runs (QSettings, the
+    // platform's usual place); tests and rendering runs leave it off and touch no stored settings.
+    bool rememberServer = false;
 };
 
 } // namespace qd::link

@@ -1,5 +1,7 @@
 #include "link/porttext.h"
 
+#include <QCoreApplication>
+
 #include "link/failure.h"
 
 #include <algorithm>
@@ -18,9 +20,10 @@ quint16 portFromText(const QString &text)
     bool ok = false;
     const int value = allDigits ? number.toInt(&ok, 10) : 0;
     if (!ok)
-        throw Failure(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        throw Failure(QCoreApplication::translate("qd::link", "'%1' is not a valid integer value").arg(text));
     if (value < 0 || value > 65535)
-        throw Failure(QStringLiteral("'%1' is not a valid port number (1 to 65535).").arg(text));
+        throw Failure(
+            QCoreApplication::translate("qd::link", "'%1' is not a valid port number (1 to 65535).").arg(text));
     return quint16(value);
 }
 

@@ -1,5 +1,7 @@
 #include "link/socket_platform.h"
 
+#include <QCoreApplication>
+
 #include <QDeadlineTimer>
 
 #ifdef Q_OS_WIN
@@ -105,11 +107,23 @@ int timedOutError()
 #endif
 }
 
+// The system's descriptions of the errors a user meets, for the translation.
+[[maybe_unused]] const char *const kCommonErrors[] = {
+    QT_TRANSLATE_NOOP("qd::link", "Connection refused."),
+    QT_TRANSLATE_NOOP("qd::link", "Connection timed out."),
+    QT_TRANSLATE_NOOP("qd::link", "No route to host."),
+    QT_TRANSLATE_NOOP("qd::link", "Network is unreachable."),
+    QT_TRANSLATE_NOOP("qd::link", "Connection reset by peer."),
+    QT_TRANSLATE_NOOP("qd::link", "Broken pipe."),
+    QT_TRANSLATE_NOOP("qd::link", "Address already in use."),
+    QT_TRANSLATE_NOOP("qd::link", "Permission denied."),
+};
+
 QString socketErrorText(int error)
 {
     QString description;
     if (error == hostNotFoundError()) {
-        description = QStringLiteral("Host not found.");
+        description = QCoreApplication::translate("qd::link", "Host not found.");
     } else {
 #ifdef Q_OS_WIN
         wchar_t *buffer = nullptr;
@@ -123,11 +137,13 @@ QString socketErrorText(int error)
         description = QString::fromLocal8Bit(std::strerror(error));
 #endif
         if (description.isEmpty())
-            description = QStringLiteral("Unknown error %1").arg(error);
+            description = QCoreApplication::translate("qd::link", "Unknown error %1").arg(error);
         if (!description.endsWith(QLatin1Char('.')))
             description += QLatin1Char('.');
+        // The system says it in English; the common ones have a translation of their own.
+        description = QCoreApplication::translate("qd::link", description.toUtf8().constData());
     }
-    return QStringLiteral("Socket Error # %1\n%2").arg(error).arg(description);
+    return QCoreApplication::translate("qd::link", "Socket Error # %1\n%2").arg(error).arg(description);
 }
 
 bool meansConnectionLost(int error)

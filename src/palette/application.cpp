@@ -9,6 +9,10 @@ namespace qd::palette {
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     setQuitOnLastWindowClosed(false);
+    // Where QSettings keeps what the program remembers: qdclient/qdclient.conf in the user's
+    // configuration folder on Linux.
+    setOrganizationName(QStringLiteral("qdclient"));
+    setApplicationName(QStringLiteral("qdclient"));
     // The desktop entry's name, so a Wayland compositor matches the windows to the menu entry
     // and its icon; the same icon, built in, for window systems that take it from the window.
     setDesktopFileName(QStringLiteral("local.qdclient.QDClient"));

@@ -1,5 +1,7 @@
 #include "errorreport.h"
 
+#include "logging.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -22,6 +24,7 @@ QString withFullStop(const QString &text)
 
 void showMessage(const QString &text)
 {
+    qCDebug(lcUi).noquote() << "message box:" << text;
     // The box belongs to the active window; without one it is a top-level box of its own.
     QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);

@@ -2,10 +2,12 @@
 
 #include "controls.h"
 #include "errorreport.h"
+#include "logging.h"
 #include "looks.h"
 #include "windowset.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,7 +56,8 @@ void FormWindow::bind(const QString &handler, Handler fn)
 void FormWindow::build()
 {
     m_description = WindowDescription::load(QStringLiteral(":/windows/%1.json").arg(m_instance));
-    setWindowTitle(m_description.caption);
+    // Texts of a description are translated in the window's own context (its instance name).
+    setWindowTitle(translated(m_description.caption));
     // Windows stand at the screen's top-left corner at their design size until they first go
     // full screen.
     setGeometry(QRect(QPoint(0, 0), m_description.clientSize.toSize()));
@@ -154,7 +157,7 @@ QWidget *FormWindow::createControl(const ControlSpec &spec, QWidget *parent)
                                                        : QStringLiteral("pushbutton");
         auto *button = new PaletteButton(look, parent);
         button->setDesignSize(spec.rect.size());
-        button->setText(spec.caption);
+        button->setText(translated(spec.caption));
         button->setBold(spec.bold);
         button->setCornerRadius(spec.radius);
         button->setFontSize(spec.fontSize);
@@ -168,8 +171,10 @@ QWidget *FormWindow::createControl(const ControlSpec &spec, QWidget *parent)
                                                        : accessible);
         if (!spec.handler.isEmpty()) {
             const Handler handler = m_handlers.value(spec.handler);
-            connect(button, &QAbstractButton::clicked, this,
-                    [handler, button] { runGuarded([&] { handler(button); }); });
+            connect(button, &QAbstractButton::clicked, this, [this, handler, button] {
+                qCDebug(lcUi).noquote() << "tap" << m_instance + QLatin1Char('.') + button->objectName();
+                runGuarded([&] { handler(button); });
+            });
         }
         return button;
     }
@@ -184,10 +189,17 @@ QWidget *FormWindow::createControl(const ControlSpec &spec, QWidget *parent)
         return memo;
     }
     if (kind == QLatin1String("label")) {
-        return new QLabel(spec.text.isEmpty() ? spec.caption : spec.text, parent);
+        return new QLabel(spec.text.isEmpty() ? translated(spec.caption) : spec.text, parent);
     }
     qFatal("window %s: control %s has unknown kind %s", qPrintable(m_instance), qPrintable(spec.name),
            qPrintable(kind));
+}
+
+QString FormWindow::translated(const QString &text) const
+{
+    if (text.isEmpty())
+        return text;
+    return QCoreApplication::translate(m_instance.toUtf8().constData(), text.toUtf8().constData());
 }
 
 QStringList FormWindow::controlNames() const

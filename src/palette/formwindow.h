@@ -86,6 +86,7 @@ private:
     };
 
     QWidget *createControl(const ControlSpec &spec, QWidget *parent);
+    QString translated(const QString &text) const;
     void relayout();
 
     QString m_instance;

@@ -1,5 +1,7 @@
 #include "windowset.h"
 
+#include "logging.h"
+
 #include "formwindow.h"
 
 #include <QApplication>
@@ -29,6 +31,7 @@ void WindowSet::remove(FormWindow *window)
 
 void WindowSet::show(FormWindow *window)
 {
+    qCDebug(lcUi).noquote() << "show" << window->instanceName();
     if (window->isVisible()) {
         window->raise();
         if (activeWindow() != window)
@@ -49,6 +52,7 @@ void WindowSet::show(FormWindow *window)
 
 void WindowSet::close(FormWindow *window)
 {
+    qCDebug(lcUi).noquote() << "close" << window->instanceName();
     window->close();
 }
 

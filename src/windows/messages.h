@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace qd::windows {
@@ -7,12 +8,12 @@ namespace qd::windows {
 // The two fixed messages of a failed send.
 inline QString mainSendFailureMessage()
 {
-    return QStringLiteral("Πρόβλημα!!! Δεν υπάρχει σύνδεση με τον Server QD");
+    return QCoreApplication::translate("qd::windows", "Πρόβλημα!!! Δεν υπάρχει σύνδεση με τον Server QD");
 }
 
 inline QString sideSendFailureMessage()
 {
-    return QStringLiteral("Πρόβλημα! Δεν υπάρχει σύνδεση με τον Server QD");
+    return QCoreApplication::translate("qd::windows", "Πρόβλημα! Δεν υπάρχει σύνδεση με τον Server QD");
 }
 
 } // namespace qd::windows

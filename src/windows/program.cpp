@@ -17,10 +17,53 @@
 #include <link/socket_platform.h>
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QPointer>
+#include <QSettings>
 #include <QSocketNotifier>
+#include <QTranslator>
 
 namespace qd::windows {
+
+namespace {
+const QString kHostKey = QStringLiteral("server/host");
+const QString kPortKey = QStringLiteral("server/port");
+
+// The host and port of the last run, where there are any; a pinned server leaves them alone.
+LinkSettings withRememberedServer(LinkSettings settings)
+{
+    if (settings.rememberServer && !settings.pinned()) {
+        const QSettings store;
+        settings.hostText = store.value(kHostKey, settings.hostText).toString();
+        settings.portText = store.value(kPortKey, settings.portText).toString();
+    }
+    return settings;
+}
+} // namespace
+
+bool useLanguage(const QString &language)
+{
+    // One translation at a time: English turns the windows' Greek into English, Greek turns
+    // the link's English failure texts (socket errors among them) into Greek.
+    static QTranslator translation;
+    QString chosen = language;
+    if (chosen.isEmpty()) {
+        chosen = QStringLiteral("el");
+        for (const QString &ui : QLocale::system().uiLanguages()) {
+            if (ui.startsWith(QLatin1String("en")) || ui.startsWith(QLatin1String("el"))) {
+                chosen = ui.left(2);
+                break;
+            }
+        }
+    }
+    if (chosen != QLatin1String("el") && chosen != QLatin1String("en"))
+        return false;
+    QCoreApplication::removeTranslator(&translation);
+    if (!translation.load(QStringLiteral(":/i18n/qdclient_%1.qm").arg(chosen)))
+        qFatal("the translation %s is missing from the resources", qPrintable(chosen));
+    QCoreApplication::installTranslator(&translation);
+    return true;
+}
 
 void loadLookSet()
 {
@@ -48,9 +91,18 @@ void closeMainWindowOnTerminationRequest()
     });
 }
 
-Program::Program(const LinkSettings &settings) : m_link(std::make_unique<qd::link::LinkController>(settings))
+Program::Program(const LinkSettings &settings)
+    : m_link(std::make_unique<qd::link::LinkController>(withRememberedServer(settings)))
 {
     using qd::link::LinkController;
+    // Whatever the settings window shows, typed or found by discovery, is what the next run
+    // starts with. QSettings writes it out in the background and when the program ends.
+    if (settings.rememberServer && !settings.pinned()) {
+        QObject::connect(m_link.get(), &LinkController::hostTextChanged, m_link.get(),
+                         [](const QString &text) { QSettings().setValue(kHostKey, text); });
+        QObject::connect(m_link.get(), &LinkController::portTextChanged, m_link.get(),
+                         [](const QString &text) { QSettings().setValue(kPortKey, text); });
+    }
     // What the link reports and no window shows itself: the two fixed messages of a failed
     // send and the failures for the default error report.
     QObject::connect(m_link.get(), &LinkController::sendFailed, m_link.get(), [](LinkController::SendFailure which) {

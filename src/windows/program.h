@@ -54,6 +54,12 @@ private:
 // exactly as its `off` button does. Needs the application object.
 void closeMainWindowOnTerminationRequest();
 
+// The language of the program's texts: "el" (the windows' own; the link's failure texts are
+// translated), "en" (the windows' texts translated), or empty for the system's: English where
+// the user's languages put English before Greek, else Greek. Call
+// before the windows are made; false for a language the program does not have.
+bool useLanguage(const QString &language);
+
 // Loads the look set and the bundled fonts; once per process, before the first window.
 void loadLookSet();
 

@@ -21,6 +21,9 @@ for tool in openbox xdotool wmctrl; do
 done
 
 tmp=$(mktemp -d)
+# The real program remembers its server between runs: every run here starts from a
+# configuration folder of its own, never the user's or another test's.
+export XDG_CONFIG_HOME="$tmp/config"
 xvfb='' wm=''
 cleanup() {
   [ -n "$wm" ] && kill "$wm" 2>/dev/null

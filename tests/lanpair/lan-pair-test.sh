@@ -18,6 +18,8 @@ command -v ip >/dev/null 2>&1 || [ -x /usr/sbin/ip ] || [ -x /sbin/ip ] || { ech
 [ -x "$lan_pair" ] || { echo "skipped: no lan-pair at $lan_pair"; exit 77; }
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
+# The real program remembers its server between runs: start from a configuration of our own.
+export XDG_CONFIG_HOME="$out/config"
 export QD_PEER_OUTPUT="$out/peer.out" QD_PEER_ERRORS="$out/peer.err" QD_PEER_PROBES="$out/probes.log"
 # The server answers with its own address on the test network and writes down every probe.
 "$lan_pair" $elsewhere \

@@ -32,6 +32,55 @@ private slots:
         QTest::newRow("single dash") << QStringList{"-layout-json", "-screen", "1366x768"} << QSize(1366, 768)
                                      << QString() << true << QString() << false;
     }
+    void server_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port"); // 0: refused
+        QTest::newRow("host alone") << "127.0.0.1"
+                                    << "127.0.0.1" << 6000;
+        QTest::newRow("host and port") << "127.0.0.1:6123"
+                                       << "127.0.0.1" << 6123;
+        QTest::newRow("a name") << "qdserver:7000"
+                                << "qdserver" << 7000;
+        QTest::newRow("highest port") << "127.0.0.1:65535"
+                                      << "127.0.0.1" << 65535;
+        QTest::newRow("port 0") << "127.0.0.1:0" << QString() << 0;
+        QTest::newRow("port too large") << "127.0.0.1:65536" << QString() << 0;
+        QTest::newRow("port not a number") << "127.0.0.1:x" << QString() << 0;
+        QTest::newRow("empty port") << "127.0.0.1:" << QString() << 0;
+        QTest::newRow("no host") << ":6000" << QString() << 0;
+        QTest::newRow("empty") << "" << QString() << 0;
+        QTest::newRow("IPv6") << "::1" << QString() << 0;
+    }
+    void server()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        const qd::ParsedCommandLine parsed =
+            qd::parseCommandLine({QStringLiteral("qdclient"), QStringLiteral("--server"), value});
+        if (port == 0) {
+            QVERIFY(parsed.action == Action::Error);
+            QVERIFY2(parsed.text.contains(QLatin1String("--server")), qPrintable(parsed.text));
+            return;
+        }
+        QVERIFY2(parsed.action == Action::Run, qPrintable(parsed.text));
+        QCOMPARE(parsed.options.serverHost, host);
+        QCOMPARE(int(parsed.options.serverPort), port);
+    }
+
+    void language()
+    {
+        auto parse = [](const QString &value) {
+            return qd::parseCommandLine({QStringLiteral("qdclient"), QStringLiteral("--lang"), value});
+        };
+        QCOMPARE(parse(QStringLiteral("en")).options.language, QStringLiteral("en"));
+        QCOMPARE(parse(QStringLiteral("el")).options.language, QStringLiteral("el"));
+        QVERIFY(parse(QStringLiteral("de")).action == Action::Error);
+        QVERIFY(qd::parseCommandLine({QStringLiteral("qdclient")}).options.language.isEmpty());
+    }
+
     void options()
     {
         QFETCH(QStringList, args);
@@ -120,8 +169,9 @@ private slots:
         const qd::ParsedCommandLine parsed =
             qd::parseCommandLine({QStringLiteral("qdclient"), QStringLiteral("--help")});
         QVERIFY(parsed.action == Action::Help);
-        for (const char *option : {"--help", "--version", "--probe-target <ADDRESS>", "--report-exposed",
-                                   "--screenshot <DIR>", "--layout-json", "--screen <WxH>"})
+        for (const char *option :
+             {"--help", "--version", "--probe-target <ADDRESS>", "--report-exposed", "--screenshot <DIR>",
+              "--layout-json", "--screen <WxH>", "--server <HOST[:PORT]>", "--lang <el|en>"})
             QVERIFY2(parsed.text.contains(QLatin1String(option)), option);
         QVERIFY(!parsed.text.contains(QLatin1String("--help-all")));
     }

@@ -7,8 +7,10 @@ itself and puts several marks at heights of its own. Get them with
 then run
     python3 src/art/tools/genart.py /tmp/art_metrics.json
 from the top of the tree. Offsets in signs.json are in em units (1000 font units), y downwards.
-The key rectangles below are those of the main window's panels; every tile is put exactly under
-its key, mapped from panel units into the picture's own pixels.
+The key rectangles are read from resources/windows/MainClient.json, the one place the main
+window's key geometry is typed (tests/main/expected_main_keys.h keeps an independent copy as the
+check); every tile is put exactly under its key, mapped from panel units into the picture's own
+pixels.
 """
 import json
 import math
@@ -759,19 +761,30 @@ def tiles_for(keys, pic, W, H, gap=2.0):
     return out
 
 
-def grid_keys(rows, xs, ys, w, h, special=None):
-    special = special or {}
-    keys = []
-    for ri, row in enumerate(rows):
-        for ci, name in enumerate(row):
-            if not name:
-                continue
-            x, y, kw, kh = xs[ci], ys[ri], w, h
-            if name in special:
-                s = special[name]
-                x = s.get('x', x); y = s.get('y', y); kw = s.get('w', kw); kh = s.get('h', kh)
-            keys.append((name, x, y, kw, kh))
+def main_window_keys():
+    """Every key of the main window as its description lays it out: name -> (x, y, w, h) in the
+    units of its panel. The description is the one place the key geometry is typed."""
+    d = json.load(open(os.path.join(ROOT, 'resources', 'windows', 'MainClient.json'), encoding='utf-8'))
+    keys = {}
+    for c in d['controls']:
+        if c['kind'] == 'keys':
+            w, h = c['size']
+            for k in c['keys']:
+                keys[k[0]] = tuple(k[1:5]) if len(k) == 5 else (k[1], k[2], w, h)
+        elif c['kind'] in ('key', 'button', 'checkbox') and 'rect' in c:
+            keys[c['name']] = tuple(c['rect'])
     return keys
+
+
+LAYOUT = main_window_keys()
+
+
+def laid_out(names):
+    """The keys of `names` (rows of names are flattened, None skipped) with their laid-out rectangles."""
+    flat = []
+    for n in names:
+        flat.extend(n if isinstance(n, list) else [n])
+    return [(n,) + LAYOUT[n] for n in flat if n]
 
 
 def panel(ident, W, H, pic, keys, fill_of, em, radius=4, margin=0.1, outline=OUTLINE, ems=None):
@@ -799,29 +812,29 @@ ARTS = []
 # Descending, first page
 rows = [['c4', 'c3', 'c2', 'c1'], ['c12', 'c11', 'c10', 'c9'], ['c8', 'c7', 'c6', 'c5'], ['f2', 'c17', 'c14', 'c13']]
 ARTS.append(panel('katavasi1', 180, 160, (8, 24, 180, 160),
-                  grid_keys(rows, [8, 56, 100, 144], [24, 64, 104, 144], 41, 41),
+                  laid_out(rows),
                   row_colour(rows, ['#fff4b0', '#d9ec8c', '#dcbc4e', '#ffc98e']), em=62))
 rows = [['e12', 'e13', 'e11', 'e9'], ['d6', 'd5', 'd4', 'd3'], ['d9', 'd7', 'd8', 'd2'], ['d11', 'd10', 'd1', 'd12']]
 ARTS.append(panel('katavasi2', 180, 160, (8, 24, 180, 160),
-                  grid_keys(rows, [8, 54, 100, 146], [24, 64, 104, 144], 41, 41, {'d4': {'x': 98}}),
+                  laid_out(rows),
                   row_colour(rows, ['#dcbc4e', '#cdf070', '#b4c06a', '#d9b9b9']), em=62))
 rows = [['e1', 'e2', 'e5'], ['e10', 'e4', 'e7'], ['f1', 'e3', 'e6'], ['f5', 'f4', 'e8']]
 pale = {'e1', 'e10', 'f1', 'e2'}
-ARTS.append(panel('loipa', 136, 160, (8, 24, 136, 160), grid_keys(rows, [8, 56, 102], [24, 64, 104, 144], 41, 41),
+ARTS.append(panel('loipa', 136, 160, (8, 24, 136, 160), laid_out(rows),
                   lambda n: '#efefef' if n in pale else '#bdbdbd', em=62))
 rows = [['a1', 'a6', 'a7', 'a15', 'a19', 'a17'], ['a8', 'a9', 'a3', 'a4', 'a20', 'a18'],
         ['a2', 'a5', 'a16', 'b1', 'b5', 'b3'], ['a12', 'a13', 'a14', 'b2', 'b6', 'b4']]
 teal = {'a19', 'a17', 'a20', 'a18', 'b1', 'b5', 'b3', 'b2', 'b6', 'b4'}
 rc = row_colour(rows, ['#bfe2ff', '#dccbf2', '#f8c8dc', '#cdaee6'])
 ARTS.append(panel('anavasi1', 264, 160, (8, 24, 264, 160),
-                  grid_keys(rows, [8, 54, 96, 140, 182, 228], [24, 62, 102, 142], 41, 42),
+                  laid_out(rows),
                   lambda n: '#9fc6c2' if n in teal else ('#bfe2ff' if n == 'a4' else rc(n)), em=62))
 rows = [['b7', 'b12', 'b14', 'b9', 'b16', 'b20'], ['b8', 'b15', 'b13', 'b10', 'b17', 'b11'],
         [None, None, None, None, 'b19', 'b18']]
 teal2 = {'b16', 'b20', 'b17', 'b11', 'b19', 'b18'}
 rc2 = row_colour(rows, ['#bfe2ff', '#94c2f2', '#ffffff'])
 ARTS.append(panel('anavasi2', 264, 160, (8, 24, 264, 160),
-                  grid_keys(rows, [8, 54, 96, 140, 182, 228], [24, 62, 102], 41, 42, {'b7': {'x': 10}}),
+                  laid_out(rows),
                   lambda n: '#9fc6c2' if n in teal2 else rc2(n), em=62))
 
 # Gorgo time signs
@@ -844,8 +857,7 @@ def gorgo_fill(n):
 
 
 ARTS.append(panel('gorgo', 592, 70, (8, 18, 592, 70),
-                  grid_keys(rows, [10, 54, 100, 146, 190, 238, 284, 328, 374, 420, 466, 510, 558], [16, 52], 41, 37,
-                            {'xr11': {'x': 464}, 'xr14': {'x': 556}}),
+                  laid_out(rows),
                   gorgo_fill, em=110, margin=0.08))
 
 # Modulation signs (fthores)
@@ -856,24 +868,19 @@ fcol = {'ft8': '#bfe2ff', 'ft7': '#bfe2ff', 'ft6': '#bfe2ff', 'ft5': '#bfe2ff', 
         'ft1': '#bfe2ff', 'ft2': '#bfe2ff', 'ft3': '#bfe2ff', 'ft4': '#bfe2ff', 'ft9': '#fff3d4', 'ft10': '#fff3d4',
         'ft11': '#ffd5a6', 'ft12': '#ffd5a6', 'ft17': '#e6d6f6', 'ft18': '#e6d6f6', 'ft21': '#d6f27c'}
 ARTS.append(panel('fthores', 449, 70, (8, 18, 592, 70),
-                  grid_keys(frows, [10, 62, 116, 170, 224, 276, 330, 386, 440, 494, 548], [16, 52], 50, 37,
-                            {'ft2': {'x': 64}, 'ft9': {'x': 222}}),
+                  laid_out(frows),
                   lambda n: fcol[n], em=85, margin=0.08))
 
 # Modal signatures
-mk = [('m1', 6, 16, 33, 42), ('m2', 40, 16, 35, 42)] + [(n, x, 16, 33, 42) for n, x in
-                                                        zip(['m3', 'm4', 'm5', 'm6', 'm7', 'm8'], [76, 110, 144, 180, 214, 250])]
+mk = laid_out(['m1', 'm2', 'm3', 'm4', 'm5', 'm6', 'm7', 'm8'])
 ARTS.append(panel('martyries1', 373, 51, (4, 14, 281, 45), mk, lambda n: '#e4e4e4', em=190, margin=0.14,
                   ems={'m8': 70}))
-ok = []
-for n, x in zip(['o1', 'o2', 'o3', 'o4', 'o5', 'o6', 'o7', 'o8', 'o9'], [4, 34, 64, 94, 124, 154, 184, 220, 252]):
-    w = 29 if n in ('o1', 'o2') else (35 if n == 'o7' else 31)
-    ok.append((n, x, 16, w, 42))
+ok = laid_out(['o1', 'o2', 'o3', 'o4', 'o5', 'o6', 'o7', 'o8', 'o9'])
 ARTS.append(panel('martyries2', 282, 43, (2, 14, 282, 43), ok, lambda n: '#ffffff', em=95, margin=0.08,
                   ems={'o5': 60}))
 
 # Bar lines
-dk = [('di4', 2, 18, 30, 39), ('di3', 34, 18, 31, 39), ('di2', 66, 18, 31, 39), ('di1', 98, 18, 31, 39), ('di5', 130, 18, 33, 39)]
+dk = laid_out(['di4', 'di3', 'di2', 'di1', 'di5'])
 a = panel('diastoles', 146, 35, (2, 18, 161, 41), dk, lambda n: '#fff07c' if n in ('di4', 'di3') else '#c9f07a',
           em=44, margin=0.12, ems={'di4': 110, 'di3': 110})
 t = tiles_for(dk, (2, 18, 161, 41), 146, 35)['di3']
@@ -882,36 +889,28 @@ a.items.append({'type': 'line', 'points': [[t[0] + 4, t[1] + t[3] - 4], [t[0] + 
 ARTS.append(a)
 
 # Ison letters, second page
-ARTS.append(panel('ison2', 143, 28, (8, 16, 143, 45), [('l1', 12, 16, 43, 42), ('l2', 58, 16, 45, 42), ('l3', 106, 18, 45, 42)],
+ARTS.append(panel('ison2', 143, 28, (8, 16, 143, 45), laid_out(['l1', 'l2', 'l3']),
                   lambda n: '#ffffff', em=24, margin=0.1))
 
 # Yfesi
 ARTS.append(panel('yfesi', 255, 36, (4, 16, 265, 41),
-                  [(n, x, 16, 41, 42) for n, x in zip(['sa1', 'sa2', 'sa3', 'sa4', 'sa5', 'sa6'], [6, 49, 94, 138, 182, 224])],
+                  laid_out(['sa1', 'sa2', 'sa3', 'sa4', 'sa5', 'sa6']),
                   lambda n: '#ffffff', em=110, margin=0.1))
 
 # Tempo
 ARTS.append(panel('xronikiagogi1', 261, 39, (6, 18, 261, 47),
-                  [(n, x, 20, 35, 43 if n == 'x8' else 42) for n, x in
-                   zip(['x8', 'x9', 'x10', 'x11', 'x12', 'x13', 'x14'], [6, 44, 82, 118, 156, 192, 230])],
+                  laid_out(['x8', 'x9', 'x10', 'x11', 'x12', 'x13', 'x14']),
                   lambda n: '#ffffff', em=70, margin=0.1))
 ARTS.append(panel('xronikiagogi2', 252, 53, (6, 14, 261, 47),
-                  [(n, x, 16, 35, 43 if n == 'x1' else 42) for n, x in
-                   zip(['x1', 'x2', 'x3', 'x4', 'x5', 'x6', 'x7'], [6, 44, 82, 118, 156, 192, 230])],
+                  laid_out(['x1', 'x2', 'x3', 'x4', 'x5', 'x6', 'x7']),
                   lambda n: '#ffffff', em=70, margin=0.06))
 
 # Quality signs
-q1 = [('g4', 8, 26, 53, 35), ('g5', 62, 26, 43, 34), ('g6', 106, 26, 41, 34),
-      ('g15', 8, 64, 47, 35), ('g16', 56, 64, 43, 35), ('g17', 104, 64, 41, 35),
-      ('g1', 8, 102, 65, 35), ('g2', 82, 102, 63, 35), ('g7', 10, 140, 67, 37), ('g8', 84, 140, 63, 37),
-      ('g9', 8, 180, 65, 35), ('g11', 84, 180, 65, 35)]
+q1 = laid_out(['g4', 'g5', 'g6', 'g15', 'g16', 'g17', 'g1', 'g2', 'g7', 'g8', 'g9', 'g11'])
 q1c = {'g4': '#d4d4d4', 'g5': '#d4d4d4', 'g6': '#d4d4d4', 'g15': '#bfe2ff', 'g16': '#bfe2ff', 'g17': '#bfe2ff',
        'g1': '#fff4b0', 'g2': '#fff4b0', 'g7': '#d6f2cc', 'g8': '#d6f2cc', 'g9': '#d8b48c', 'g11': '#d8b48c'}
 ARTS.append(panel('poiotitas1', 141, 191, (8, 24, 141, 191), q1, lambda n: q1c[n], em=60, margin=0.1))
-q2 = [('g13', 8, 24, 53, 34), ('g19', 62, 24, 43, 34), ('g14', 104, 24, 41, 34),
-      ('g20', 8, 64, 47, 25), ('g21', 54, 64, 51, 25), ('g24', 104, 64, 43, 25),
-      ('g22', 8, 96, 41, 34), ('g23', 54, 96, 37, 34), ('g3', 94, 96, 51, 33),
-      ('g18', 8, 136, 67, 35), ('g25', 84, 136, 63, 35), ('g10', 8, 176, 65, 37), ('g12', 84, 176, 65, 37)]
+q2 = laid_out(['g13', 'g19', 'g14', 'g20', 'g21', 'g24', 'g22', 'g23', 'g3', 'g18', 'g25', 'g10', 'g12'])
 q2c = {'g13': '#d4d4d4', 'g19': '#d4d4d4', 'g14': '#d4d4d4', 'g20': '#bfe2ff', 'g21': '#bfe2ff', 'g24': '#fff3d4',
        'g22': '#fff4b0', 'g23': '#fff4b0', 'g3': '#fff3d4', 'g18': '#d6f2cc', 'g25': '#d6f2cc',
        'g10': '#d8b48c', 'g12': '#d8b48c'}
@@ -921,10 +920,8 @@ ARTS.append(panel('poiotitas2', 141, 191, (8, 24, 141, 191), q2, lambda n: q2c[n
 # Tool grid: Image17, 243 x 157 pixels shown in 269 x 153 units.
 def toolgrid():
     W, H = 243, 157
-    buttons = [('rythmiseisshow', 8, 4, 58, 48), ('SpeedButton15', 69, 4, 60, 48), ('con_SpeedButton', 139, 4, 48, 48),
-               ('off', 202, 3, 62, 48), ('martyriesshow', 8, 54, 58, 48), ('SpeedButton14', 71, 54, 60, 48),
-               ('SpeedButton35', 140, 54, 55, 48), ('SpeedButton2', 202, 54, 62, 48), ('diaforashow', 6, 103, 58, 48),
-               ('n5', 71, 103, 60, 48), ('SpeedButton25', 138, 104, 59, 43), ('SpeedButton31', 202, 104, 59, 43)]
+    buttons = laid_out(['rythmiseisshow', 'SpeedButton15', 'con_SpeedButton', 'off', 'martyriesshow', 'SpeedButton14',
+                        'SpeedButton35', 'SpeedButton2', 'diaforashow', 'n5', 'SpeedButton25', 'SpeedButton31'])
     t = tiles_for(buttons, (0, 0, 269, 153), W, H, gap=3)
     art = Art('toolgrid', W, H)
     for name, *_ in buttons:
