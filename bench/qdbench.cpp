@@ -20,6 +20,7 @@
 
 #include "benchpeer.h"
 #include "benchsystem.h"
+#include "runningprogram.h"
 
 #include <QD_client.h>
 #include <Unit1.h>
@@ -48,30 +49,6 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <link/linkcontroller.h>
-
-namespace {
-
-// The window set of the run, and its windows and link by the names the program gives them.
-qd::windows::Program *runningProgram = nullptr;
-TMainClient *MainClient()
-{
-    return runningProgram->MainClient();
-}
-TclientForm *clientForm()
-{
-    return runningProgram->clientForm();
-}
-TFormMartyries *FormMartyries()
-{
-    return runningProgram->FormMartyries();
-}
-qd::link::LinkController *controller()
-{
-    return runningProgram->link();
-}
-
-} // namespace
 
 using namespace qd::bench;
 using qd::palette::WindowSet;

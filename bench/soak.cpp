@@ -15,6 +15,7 @@
 #include "benchpeer.h"
 #include "benchsystem.h"
 #include "hostile.h"
+#include "runningprogram.h"
 
 #include <QD_client.h>
 #include <Unit1.h>
@@ -44,32 +45,8 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <link/linkcontroller.h>
 
 #include <sys/socket.h>
-
-namespace {
-
-// The window set of the run, and its windows and link by the names the program gives them.
-qd::windows::Program *runningProgram = nullptr;
-TMainClient *MainClient()
-{
-    return runningProgram->MainClient();
-}
-TclientForm *clientForm()
-{
-    return runningProgram->clientForm();
-}
-TFormMartyries *FormMartyries()
-{
-    return runningProgram->FormMartyries();
-}
-qd::link::LinkController *controller()
-{
-    return runningProgram->link();
-}
-
-} // namespace
 
 using namespace qd::bench;
 using qd::palette::WindowSet;
