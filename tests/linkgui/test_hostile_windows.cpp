@@ -204,16 +204,8 @@ private slots:
     }
 
 private:
-    void sendReply(const QByteArray &bytes)
-    {
-        QUdpSocket server;
-        server.writeDatagram(bytes, QHostAddress(QHostAddress::LocalHost), controller()->IdUDPServer1()->boundPort());
-    }
-    void drainProbes()
-    {
-        while (m_probes->hasPendingDatagrams())
-            m_probes->receiveDatagram();
-    }
+    void sendReply(const QByteArray &bytes) { qd::test::sendDiscoveryReply(bytes); }
+    void drainProbes() { qd::test::drainDatagrams(m_probes.get()); }
     bool waitForProbe()
     {
         QElapsedTimer clock;

@@ -10,9 +10,11 @@
 #include <palette/errorreport.h>
 #include <palette/offscreenscreen.h>
 
+#include <link/discoverylistener.h>
 #include <link/linkcontroller.h>
 
 #include <QMessageBox>
+#include <QNetworkDatagram>
 #include <QTest>
 #include <QTimer>
 #include <QUdpSocket>
@@ -152,6 +154,18 @@ qd::link::LinkController *controller()
     return current()->link();
 }
 } // namespace running
+
+void sendDiscoveryReply(const QByteArray &bytes)
+{
+    QUdpSocket server;
+    server.writeDatagram(bytes, QHostAddress(QHostAddress::LocalHost), current()->link()->IdUDPServer1()->boundPort());
+}
+
+void drainDatagrams(QUdpSocket *socket)
+{
+    while (socket->hasPendingDatagrams())
+        socket->receiveDatagram();
+}
 
 bool waitForConnectAttempt()
 {

@@ -16,6 +16,7 @@
 #include <memory>
 
 class QObject;
+class QUdpSocket;
 class QWidget;
 class TMainClient;
 class TclientForm;
@@ -76,6 +77,11 @@ std::unique_ptr<qd::windows::Program> startProgram(const qd::windows::LinkSettin
 // The window set the test started last, through startProgram() or setCurrentProgram().
 qd::windows::Program *currentProgram();
 void setCurrentProgram(qd::windows::Program *program);
+
+// A discovery reply as a server would send it, to the running window set's listener.
+void sendDiscoveryReply(const QByteArray &bytes);
+// Throws away every datagram waiting at `socket` (the probes seen so far).
+void drainDatagrams(QUdpSocket *socket);
 
 // That window set's windows and link, by the names the program gives them, for the checks.
 namespace running {
