@@ -36,13 +36,7 @@ private slots:
         m_connection->setPort(6000);
         m_connection->setReadWaitMs(1000);
         // The peer may still be starting.
-        for (int i = 0; i < 100 && !m_connection->isOpen(); ++i) {
-            try {
-                m_connection->connectToServer();
-            } catch (const qd::link::Failure &) {
-                QTest::qWait(100);
-            }
-        }
+        connectWithRetries();
         QVERIFY(m_connection->isOpen());
         m_connection->writeLine(QStringLiteral("hello"));
         QCOMPARE(m_connection->readLine(), QStringLiteral("ok"));
@@ -99,13 +93,7 @@ private slots:
         // Back again: a fresh connection carries the next word.
         QVERIFY(setServerLink(true));
         const qsizetype before = peerOutput().count("back\n");
-        for (int i = 0; i < 100 && !m_connection->isOpen(); ++i) {
-            try {
-                m_connection->connectToServer();
-            } catch (const qd::link::Failure &) {
-                QTest::qWait(100);
-            }
-        }
+        connectWithRetries();
         QVERIFY(m_connection->isOpen());
         m_connection->writeLine(QStringLiteral("back"));
         QCOMPARE(m_connection->readLine(), QStringLiteral("ok"));
@@ -113,6 +101,18 @@ private slots:
     }
 
 private:
+    // Connects, trying for up to about 10 s while the peer is not reachable yet.
+    void connectWithRetries()
+    {
+        for (int i = 0; i < 100 && !m_connection->isOpen(); ++i) {
+            try {
+                m_connection->connectToServer();
+            } catch (const qd::link::Failure &) {
+                QTest::qWait(100);
+            }
+        }
+    }
+
     std::unique_ptr<LineConnection> m_connection;
 };
 
